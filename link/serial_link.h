@@ -1,0 +1,56 @@
+#pragma once
+
+#include "request_code.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+namespace qv {
+
+// Owns the connection to the instrument and the state that ties a command to its
+// answer: the pending request, the latest reply and the settle timer (Timer6).
+// The window asks it to open, close and send, and reacts to what it reports.
+class SerialLink : public QObject {
+    Q_OBJECT
+public:
+    explicit SerialLink(QObject* parent = nullptr);
+    ~SerialLink() override;
+
+    // Opens "COMn", a device path or socket://HOST:PORT at 9600 8N1. The outcome is
+    // reported through opened() or openFailed(); a serial device reports before
+    // this returns. Opening never touches the request, the reply or the timer.
+    void open(const QString& portName);
+    // Closes the port; nothing happens when it is closed.
+    void close();
+    bool isOpen() const; // PortOpen
+
+    // Queues a frame on the open port. Returns false and sends nothing when the port
+    // is closed or the frame is empty.
+    bool send(const QByteArray& frame);
+
+    RequestCode requestCode() const;
+    void setRequestCode(RequestCode code);
+
+    // Chunks received since the settle timer was last armed, one char per byte.
+    const QByteArray& latestReply() const;
+    void clearLatestReply();
+
+    bool isSettleTimerArmed() const;
+
+signals:
+    void opened();
+    void openFailed(const QString& message);
+    // The device went away while open; the link is already closed when this is emitted.
+    void connectionLost(const QString& message);
+    // A chunk arrived; latestReply is what the receive view shows.
+    void chunkReceived(const QByteArray& chunk, const QByteArray& latestReply);
+    // Timer6 expired; it is already disarmed when this is emitted.
+    void settleTimerExpired();
+
+    // Private members are the link's own (port adapter, chunking, Timer6).
+};
+
+} // namespace qv

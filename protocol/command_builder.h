@@ -24,7 +24,8 @@ enum class Command {
 
 // The field contents a frame is composed from, as UTF-8 text and list indices
 // (-1 for a combo box with no selected item). Defaults are the window's initial values.
-struct FieldSnapshot {
+struct FieldSnapshot
+{
     std::string station = "000";
     int baudIndex = 3;
     int parityIndex = 0;
@@ -36,7 +37,8 @@ struct FieldSnapshot {
     std::string edit2 = "000";
 };
 
-struct CommandFrame {
+struct CommandFrame
+{
     std::string bytes;                      // sent exactly as it stands, no terminator
     std::optional<RequestCode> requestCode; // set by queries only
     bool showInSendView = true;             // the RS-485 write leaves the send view alone

@@ -9,7 +9,8 @@
 namespace qv {
 
 // A failure whose what() is the text shown to the operator as it stands.
-class OperatorError : public std::runtime_error {
+class OperatorError : public std::runtime_error
+{
 public:
     using std::runtime_error::runtime_error;
 };

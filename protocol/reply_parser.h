@@ -32,7 +32,8 @@ enum class Target {
 
 // A value for one target: raw answer bytes for a text target, an item index for a
 // combo box (an index without an item clears the selection and the text).
-struct Assignment {
+struct Assignment
+{
     Target target;
     std::variant<std::string, int> value;
     bool operator==(const Assignment&) const = default;
@@ -41,7 +42,8 @@ struct Assignment {
 // What an extraction found, in the order the targets are to be filled. When a digit
 // fails to convert, `error` holds the operator's message and `assignments` stops
 // just before the failing target.
-struct Extraction {
+struct Extraction
+{
     std::vector<Assignment> assignments;
     std::optional<std::string> error;
 };

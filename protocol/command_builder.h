@@ -44,8 +44,15 @@ struct CommandFrame
     bool showInSendView = true;             // the RS-485 write leaves the send view alone
 };
 
-// Composes the frame of a command. Throws OperatorError with the operator's message
-// when a field cannot be converted or cannot be sent; nothing is composed then.
+// Composes the frame of a command from the fields it uses, converted left to right.
+// Throws OperatorError with the operator's message for the first field that fails, and
+// nothing is composed then:
+// - an address or fine-tuning field that is not an integer:
+//   "'<text>' is not a valid integer value";
+// - a raw-text field (output values, range values) holding "#", "," or a byte outside
+//   printable ASCII, any of which would corrupt the frame:
+//   "'<text>' cannot be sent to the instrument".
+// Raw text is otherwise sent verbatim: empty, blank or odd-looking values included.
 CommandFrame buildCommand(Command command, const FieldSnapshot& fields);
 
 } // namespace qv

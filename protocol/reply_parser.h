@@ -41,7 +41,9 @@ struct Assignment
 
 // What an extraction found, in the order the targets are to be filled. When a digit
 // fails to convert, `error` holds the operator's message and `assignments` stops
-// just before the failing target.
+// just before the failing target. A digit position past the end of the text converts
+// as empty text ("'' is not a valid integer value"). A digit is passed on as it is,
+// whether or not its combo box has an item with that index.
 struct Extraction
 {
     std::vector<Assignment> assignments;

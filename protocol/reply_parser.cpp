@@ -8,13 +8,26 @@ namespace {
 
 constexpr char kNul = '\0';
 
-// A tag written as text; '?' stands for a position that matches any character.
+// Answer tags; '?' marks a position that matches any character.
+constexpr std::string_view kStatusAddressTag = "STC?:";
+constexpr std::string_view kReading1Tag = "A01:";
+constexpr std::string_view kReading2Tag = "A02:";
+constexpr std::string_view kReading3Tag = "A03:";
+constexpr std::string_view kAddressTag = "STQ:";
+constexpr std::string_view kRs485Tag = "MR4???:";
+constexpr std::string_view kOutputTag = "DAV:";
+constexpr std::string_view kFineTuning1Tag = "PA1:";
+constexpr std::string_view kFineTuning2Tag = "PA2:";
+constexpr std::string_view kAd1RangeTag = "AD01:";
+constexpr std::string_view kAd2RangeTag = "AD02:";
+constexpr char kAnyCharacter = '?';
+
+// A tag written as text, turned into the pattern the search compares with.
 TagPattern pattern(std::string_view text)
 {
-    constexpr char kAny = '?';
     TagPattern tag;
     for (char c : text) {
-        tag.push_back(c == kAny ? std::nullopt : std::optional<char>(c));
+        tag.push_back(c == kAnyCharacter ? std::nullopt : std::optional<char>(c));
     }
     return tag;
 }
@@ -46,10 +59,10 @@ struct TagLayout
 const std::vector<TagLayout>& statusLayout()
 {
     static const std::vector<TagLayout> layout = {
-        {pattern("STC?:"), {TextField{Target::Station, 5, 3}}},
-        {pattern("A01:"), {TextField{Target::AD1XS, 4, 6}}},
-        {pattern("A02:"), {TextField{Target::AD2XS, 4, 6}}},
-        {pattern("A03:"), {TextField{Target::AD3XS, 4, 6}}},
+        {pattern(kStatusAddressTag), {TextField{Target::Station, 5, 3}}},
+        {pattern(kReading1Tag), {TextField{Target::AD1XS, 4, 6}}},
+        {pattern(kReading2Tag), {TextField{Target::AD2XS, 4, 6}}},
+        {pattern(kReading3Tag), {TextField{Target::AD3XS, 4, 6}}},
     };
     return layout;
 }
@@ -60,17 +73,17 @@ const std::vector<TagLayout>& statusLayout()
 const std::vector<TagLayout>& parameterLayout()
 {
     static const std::vector<TagLayout> layout = {
-        {pattern("STQ:"), {TextField{Target::Station, 4, 3}}},
-        {pattern("MR4???:"), {DigitField{Target::MR485BT, 7}, DigitField{Target::MR485JN, 9}}},
-        {pattern("DAV:"),
+        {pattern(kAddressTag), {TextField{Target::Station, 4, 3}}},
+        {pattern(kRs485Tag), {DigitField{Target::MR485BT, 7}, DigitField{Target::MR485JN, 9}}},
+        {pattern(kOutputTag),
          {DigitField{Target::ComboBox1, 4}, TextField{Target::DAVL, 6, 5},
           TextField{Target::DAVH, 12, 5}}},
-        {pattern("PA1:"), {TextField{Target::Edit1, 4, 3}}},
-        {pattern("PA2:"), {TextField{Target::Edit2, 4, 3}}},
-        {pattern("AD01:"),
+        {pattern(kFineTuning1Tag), {TextField{Target::Edit1, 4, 3}}},
+        {pattern(kFineTuning2Tag), {TextField{Target::Edit2, 4, 3}}},
+        {pattern(kAd1RangeTag),
          {TextField{Target::AD1H, 5, 5}, TextField{Target::AD1L, 11, 5},
           TextField{Target::AD1LD, 17, 5}}},
-        {pattern("AD02:"),
+        {pattern(kAd2RangeTag),
          {TextField{Target::AD2H, 5, 5}, TextField{Target::AD2L, 11, 5},
           TextField{Target::AD2LD, 17, 5}}},
     };

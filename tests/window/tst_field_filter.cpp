@@ -39,9 +39,11 @@ QTestEventList key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier
     return events;
 }
 
+// The list owns its events, so the second list's events are copied, not shared.
 QTestEventList operator+(QTestEventList first, const QTestEventList& then)
 {
-    first += then;
+    for (const QTestEvent* event : then)
+        first.append(event->clone());
     return first;
 }
 

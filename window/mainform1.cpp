@@ -57,15 +57,11 @@ int selectedIndex(const QComboBox* combo)
     return combo->findText(combo->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
 }
 
-// An index without an item leaves the box with no selection and no text.
+// An index without an item leaves the box with no selection and no text (an editable
+// box empties its text when its index becomes -1).
 void selectItem(QComboBox* combo, int index)
 {
-    if (index >= 0 && index < combo->count()) {
-        combo->setCurrentIndex(index);
-        return;
-    }
-    combo->setCurrentIndex(-1);
-    combo->clearEditText();
+    combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
 }
 
 // The receive view shows the reply, one character per byte, up to its first NUL,

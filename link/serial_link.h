@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+class QTimer;
+
 #include <memory>
 
 namespace qv {
@@ -13,6 +15,10 @@ namespace qv {
 // Owns the connection to the instrument and the state that ties a command to its
 // answer: the pending request, the latest reply and the settle timer (Timer6).
 // The window asks it to open, close and send, and reacts to what it reports.
+class ChunkAssembler;
+class PortAdapter;
+struct PortTarget;
+
 class SerialLink : public QObject {
     Q_OBJECT
 public:
@@ -50,7 +56,20 @@ signals:
     // Timer6 expired; it is already disarmed when this is emitted.
     void settleTimerExpired();
 
-    // Private members are the link's own (port adapter, chunking, Timer6).
+private:
+    PortAdapter* adapterFor(const PortTarget& target) const;
+    void onDataArrived();
+    void onChunk(const QByteArray& chunk);
+    void onConnectionLost(const QString& message);
+
+    PortAdapter* m_serialPort;
+    PortAdapter* m_socketPort;
+    // The adapter of the last open(); null before the first and after close().
+    PortAdapter* m_activePort = nullptr;
+    ChunkAssembler* m_chunks;
+    QTimer* m_settleTimer; // Timer6
+    RequestCode m_requestCode = RequestCode::rcIdle;
+    QByteArray m_latestReply;
 };
 
 } // namespace qv

@@ -1,7 +1,12 @@
 #include "link_event_log.h"
 
+#include <QTimer>
+
 LinkEventLog::LinkEventLog(qv::SerialLink& link)
+    : m_settleTimer(link.findChild<QTimer*>(QStringLiteral("Timer6")))
 {
+    if (m_settleTimer == nullptr)
+        qFatal("the link has no QTimer named Timer6");
     m_clock.start();
     QObject::connect(&link, &qv::SerialLink::opened, &link, [this] { record(Kind::Opened); });
     QObject::connect(&link, &qv::SerialLink::openFailed, &link,
@@ -52,5 +57,6 @@ qsizetype LinkEventLog::chunkBytes() const
 void LinkEventLog::record(Kind kind, const QByteArray& chunk, const QByteArray& reply,
                           const QString& message)
 {
-    m_events.append(Event{kind, m_clock.elapsed(), chunk, reply, message});
+    m_events.append(
+        Event{kind, m_clock.elapsed(), chunk, reply, message, m_settleTimer->remainingTime()});
 }

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+class QTimer;
+
 // Everything a SerialLink reports, in order, with the time since the log started.
 class LinkEventLog {
 public:
@@ -17,6 +19,7 @@ public:
         QByteArray chunk;
         QByteArray latestReply;
         QString message;
+        int settleRemainingMs; // Timer6's remaining time right after the event, -1 if idle
     };
 
     explicit LinkEventLog(qv::SerialLink& link);
@@ -32,6 +35,7 @@ private:
     void record(Kind kind, const QByteArray& chunk = {}, const QByteArray& reply = {},
                 const QString& message = {});
 
+    const QTimer* m_settleTimer;
     QElapsedTimer m_clock;
     QList<Event> m_events;
 };

@@ -292,7 +292,10 @@ void TestSerialLink::chunksWhileSettlingAreAppended()
     QCOMPARE(second.chunk, QByteArray("DAV:004.0#"));
     QCOMPARE(second.latestReply, QByteArray("STQ:001,DAV:004.0#"));
     QCOMPARE(m_link->latestReply(), QByteArray("STQ:001,DAV:004.0#"));
-    // Not restarted by the second chunk: it runs 200 ms from the first.
+    // Not restarted by the second chunk: it runs 200 ms from the first, so at least the
+    // 100 ms gap that ended the first chunk has already run off.
+    QVERIFY2(second.settleRemainingMs >= 0 && second.settleRemainingMs < 150,
+             qPrintable(QString::number(second.settleRemainingMs)));
     QVERIFY2(settled.atMs >= second.atMs, "expired before the second chunk");
     const qint64 settleMs = settled.atMs - first.atMs;
     QVERIFY2(settleMs >= 190 && settleMs < 1000, qPrintable(QString::number(settleMs)));

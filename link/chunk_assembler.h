@@ -10,7 +10,8 @@ namespace qv {
 // Cuts the received byte stream into chunks: a chunk ends when no new byte has come for
 // the chunk gap, or as soon as the maximum chunk size is collected (the rest starts the
 // next chunk). Every byte is delivered, in order, NUL bytes included.
-class ChunkAssembler : public QObject {
+class ChunkAssembler : public QObject
+{
     Q_OBJECT
 public:
     explicit ChunkAssembler(QObject* parent = nullptr);

@@ -10,7 +10,8 @@ namespace qv {
 
 // One kind of connection (a serial device, a raw TCP socket) seen the same way by the
 // serial link: open, close, write, read what arrived, and hear about failures.
-class PortAdapter : public QObject {
+class PortAdapter : public QObject
+{
     Q_OBJECT
 public:
     using QObject::QObject;

@@ -13,7 +13,8 @@ inline constexpr HostSystem kThisHostSystem = HostSystem::Unix;
 #endif
 
 // What a port name typed or chosen by the operator refers to.
-struct PortTarget {
+struct PortTarget
+{
     enum class Kind {
         SerialDevice, // `device` is handed to QSerialPort as it stands
         TcpSocket,    // raw TCP to `host`:`port` (a serial device server)

@@ -19,7 +19,8 @@ class ChunkAssembler;
 class PortAdapter;
 struct PortTarget;
 
-class SerialLink : public QObject {
+class SerialLink : public QObject
+{
     Q_OBJECT
 public:
     explicit SerialLink(QObject* parent = nullptr);
@@ -27,7 +28,9 @@ public:
 
     // Opens "COMn", a device path or socket://HOST:PORT at 9600 8N1. The outcome is
     // reported through opened() or openFailed(); a serial device reports before
-    // this returns. Opening never touches the request, the reply or the timer.
+    // this returns. A socket connects in the background: until it reports, isOpen()
+    // is false, and close() or another open() abandons it without a signal.
+    // Opening never touches the request, the reply or the timer.
     void open(const QString& portName);
     // Closes the port; nothing happens when it is closed.
     void close();

@@ -32,7 +32,9 @@ QString systemLocation(const QString& portName)
 bool isExistingNonSerialPath(const QString& path, QSerialPort::SerialPortError error)
 {
 #ifdef Q_OS_UNIX
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return false;
     return !S_ISCHR(info.st_mode) || error == QSerialPort::UnsupportedOperationError;
@@ -166,7 +168,8 @@ QString SerialPortAdapter::lossCause(QSerialPort::SerialPortError error) const
     const QString text = m_port->errorString();
     if (!text.isEmpty() && text != QLatin1String("Unknown error"))
         return text;
-    return QString::fromLatin1(QMetaEnum::fromType<QSerialPort::SerialPortError>().valueToKey(error));
+    return QString::fromLatin1(
+        QMetaEnum::fromType<QSerialPort::SerialPortError>().valueToKey(error));
 }
 
 } // namespace qv

@@ -8,7 +8,8 @@ namespace qv {
 
 // A serial device (a UART, a USB adapter, a pseudo-terminal) on QSerialPort "Comm1",
 // run at 9600 baud, 8 data bits, no parity, 1 stop bit, no flow control.
-class SerialPortAdapter : public PortAdapter {
+class SerialPortAdapter : public PortAdapter
+{
     Q_OBJECT
 public:
     explicit SerialPortAdapter(QObject* parent = nullptr);

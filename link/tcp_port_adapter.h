@@ -11,7 +11,8 @@ namespace qv {
 
 // A raw TCP connection to a serial device server ("socket://HOST:PORT"): the bytes on
 // the socket are the bytes on the instrument's line.
-class TcpPortAdapter : public PortAdapter {
+class TcpPortAdapter : public PortAdapter
+{
     Q_OBJECT
 public:
     explicit TcpPortAdapter(QObject* parent = nullptr);

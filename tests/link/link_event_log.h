@@ -10,10 +10,12 @@
 class QTimer;
 
 // Everything a SerialLink reports, in order, with the time since the log started.
-class LinkEventLog {
+class LinkEventLog
+{
 public:
     enum class Kind { Opened, OpenFailed, Chunk, Settled, Lost };
-    struct Event {
+    struct Event
+    {
         Kind kind;
         qint64 atMs;
         QByteArray chunk;

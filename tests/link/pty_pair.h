@@ -6,7 +6,8 @@
 // A pseudo-terminal standing in for the instrument: the link opens the slave by its
 // path, the test writes and reads the master. The slave is set raw up front, so bytes
 // pass unchanged even before the link has opened it.
-class PtyPair {
+class PtyPair
+{
 public:
     PtyPair();
     ~PtyPair();

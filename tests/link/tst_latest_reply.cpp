@@ -2,7 +2,8 @@
 
 #include <QTest>
 
-class TestLatestReply : public QObject {
+class TestLatestReply : public QObject
+{
     Q_OBJECT
 private slots:
     void appendKeepsNewestBytes_data();
@@ -16,8 +17,8 @@ void TestLatestReply::appendKeepsNewestBytes_data()
     QTest::addColumn<int>("limit");
     QTest::addColumn<QByteArray>("expected");
 
-    QTest::newRow("a chunk is appended to an empty reply") << QByteArray() << QByteArray("STQ:")
-                                                           << 8 << QByteArray("STQ:");
+    QTest::newRow("a chunk is appended to an empty reply")
+        << QByteArray() << QByteArray("STQ:") << 8 << QByteArray("STQ:");
     QTest::newRow("a chunk is appended after the earlier ones")
         << QByteArray("STQ:") << QByteArray("001") << 8 << QByteArray("STQ:001");
     QTest::newRow("filling the limit exactly drops nothing")

@@ -9,7 +9,8 @@ using qv::resolvePortName;
 Q_DECLARE_METATYPE(PortTarget::Kind)
 Q_DECLARE_METATYPE(HostSystem)
 
-class TestPortName : public QObject {
+class TestPortName : public QObject
+{
     Q_OBJECT
 private slots:
     void serialDeviceNames_data();
@@ -28,24 +29,38 @@ void TestPortName::serialDeviceNames_data()
 
     const auto unix = HostSystem::Unix;
     const auto windows = HostSystem::Windows;
-    QTest::newRow("COM1 is the first UART on Unix") << unix << "COM1" << "/dev/ttyS0";
-    QTest::newRow("COM2 is the second UART on Unix") << unix << "COM2" << "/dev/ttyS1";
-    QTest::newRow("COM19, the last in the list, is ttyS18") << unix << "COM19" << "/dev/ttyS18";
-    QTest::newRow("COM20 typed by hand is ttyS19") << unix << "COM20" << "/dev/ttyS19";
-    QTest::newRow("com3 in lower case is ttyS2") << unix << "com3" << "/dev/ttyS2";
-    QTest::newRow("Com10 in mixed case is ttyS9") << unix << "Com10" << "/dev/ttyS9";
-    QTest::newRow("COM0 is no COM port, opened as typed") << unix << "COM0" << "COM0";
-    QTest::newRow("COM01 with a leading zero is opened as typed") << unix << "COM01" << "COM01";
-    QTest::newRow("COM with no number is opened as typed") << unix << "COM" << "COM";
-    QTest::newRow("COM1 followed by a blank is opened as typed") << unix << "COM1 " << "COM1 ";
+    QTest::newRow("COM1 is the first UART on Unix") << unix << "COM1"
+                                                    << "/dev/ttyS0";
+    QTest::newRow("COM2 is the second UART on Unix") << unix << "COM2"
+                                                     << "/dev/ttyS1";
+    QTest::newRow("COM19, the last in the list, is ttyS18") << unix << "COM19"
+                                                            << "/dev/ttyS18";
+    QTest::newRow("COM20 typed by hand is ttyS19") << unix << "COM20"
+                                                   << "/dev/ttyS19";
+    QTest::newRow("com3 in lower case is ttyS2") << unix << "com3"
+                                                 << "/dev/ttyS2";
+    QTest::newRow("Com10 in mixed case is ttyS9") << unix << "Com10"
+                                                  << "/dev/ttyS9";
+    QTest::newRow("COM0 is no COM port, opened as typed") << unix << "COM0"
+                                                          << "COM0";
+    QTest::newRow("COM01 with a leading zero is opened as typed") << unix << "COM01"
+                                                                  << "COM01";
+    QTest::newRow("COM with no number is opened as typed") << unix << "COM"
+                                                           << "COM";
+    QTest::newRow("COM1 followed by a blank is opened as typed") << unix << "COM1 "
+                                                                 << "COM1 ";
     QTest::newRow("a USB adapter path is opened as typed") << unix << "/dev/ttyUSB0"
-                                                          << "/dev/ttyUSB0";
+                                                           << "/dev/ttyUSB0";
     QTest::newRow("a bare device name is left for Qt to find in /dev") << unix << "ttyUSB0"
-                                                                      << "ttyUSB0";
-    QTest::newRow("a pty path is opened as typed") << unix << "/dev/pts/5" << "/dev/pts/5";
-    QTest::newRow("COM1 stays COM1 on Windows") << windows << "COM1" << "COM1";
-    QTest::newRow("COM12 stays COM12 on Windows") << windows << "COM12" << "COM12";
-    QTest::newRow("com3 stays as typed on Windows") << windows << "com3" << "com3";
+                                                                       << "ttyUSB0";
+    QTest::newRow("a pty path is opened as typed") << unix << "/dev/pts/5"
+                                                   << "/dev/pts/5";
+    QTest::newRow("COM1 stays COM1 on Windows") << windows << "COM1"
+                                                << "COM1";
+    QTest::newRow("COM12 stays COM12 on Windows") << windows << "COM12"
+                                                  << "COM12";
+    QTest::newRow("com3 stays as typed on Windows") << windows << "com3"
+                                                    << "com3";
 }
 
 void TestPortName::serialDeviceNames()
@@ -66,11 +81,16 @@ void TestPortName::socketAddresses_data()
     QTest::addColumn<QString>("host");
     QTest::addColumn<int>("port");
 
-    QTest::newRow("an IPv4 address and port") << "socket://127.0.0.1:4001" << "127.0.0.1" << 4001;
-    QTest::newRow("a host name") << "socket://moxa-7.lab:950" << "moxa-7.lab" << 950;
-    QTest::newRow("the scheme in capitals") << "SOCKET://10.0.0.2:23" << "10.0.0.2" << 23;
-    QTest::newRow("an IPv6 address in brackets") << "socket://[::1]:5000" << "::1" << 5000;
-    QTest::newRow("the highest port") << "socket://h:65535" << "h" << 65535;
+    QTest::newRow("an IPv4 address and port") << "socket://127.0.0.1:4001"
+                                              << "127.0.0.1" << 4001;
+    QTest::newRow("a host name") << "socket://moxa-7.lab:950"
+                                 << "moxa-7.lab" << 950;
+    QTest::newRow("the scheme in capitals") << "SOCKET://10.0.0.2:23"
+                                            << "10.0.0.2" << 23;
+    QTest::newRow("an IPv6 address in brackets") << "socket://[::1]:5000"
+                                                 << "::1" << 5000;
+    QTest::newRow("the highest port") << "socket://h:65535"
+                                      << "h" << 65535;
 }
 
 void TestPortName::socketAddresses()
@@ -107,7 +127,8 @@ void TestPortName::invalidSocketAddresses_data()
         << "socket://host:telnet"
         << "Cannot connect to socket://host:telnet: invalid port number \"telnet\"";
     QTest::newRow("nothing after the scheme")
-        << "socket://" << "Cannot connect to socket://: expected socket://HOST:PORT";
+        << "socket://"
+        << "Cannot connect to socket://: expected socket://HOST:PORT";
 }
 
 void TestPortName::invalidSocketAddresses()

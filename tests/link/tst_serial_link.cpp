@@ -40,7 +40,8 @@ qint64 processCpuMs()
 
 } // namespace
 
-class TestSerialLink : public QObject {
+class TestSerialLink : public QObject
+{
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -155,8 +156,7 @@ void TestSerialLink::framesArriveByteExact_data()
 {
     QTest::addColumn<QByteArray>("frame");
     QTest::newRow("the parameter query arrives as sent") << kQueryFrame;
-    QTest::newRow("a range write arrives as sent")
-        << QByteArray("TARVEN#AD01:100.0,000.0,004.0#");
+    QTest::newRow("a range write arrives as sent") << QByteArray("TARVEN#AD01:100.0,000.0,004.0#");
     QTest::newRow("a single byte arrives as sent") << QByteArray("#");
 }
 
@@ -239,7 +239,8 @@ void TestSerialLink::chunkIsDeliveredWhole_data()
     QTest::newRow("a 60-byte status answer arrives as one chunk")
         << QByteArray("STC0:001,A01:012.34,A02:056.78,A03:009.99,END#").leftJustified(60, '.');
     QTest::newRow("'AB', NUL, 'CD' keeps all five bytes") << QByteArray("AB\0CD", 5);
-    QTest::newRow("every byte value from 0 to 255 passes unchanged") << bytePattern(251) + "\xfb\xfc\xfd\xfe\xff";
+    QTest::newRow("every byte value from 0 to 255 passes unchanged")
+        << bytePattern(251) + "\xfb\xfc\xfd\xfe\xff";
     QTest::newRow("1500 bytes arrive whole, not cut at 1001") << bytePattern(1500);
 }
 
@@ -444,8 +445,7 @@ void TestSerialLink::reopenAfterLossWorks()
     QCOMPARE(m_log->count(Kind::Opened), 2);
     QVERIFY(m_link->send(kQueryFrame));
     QByteArray received;
-    QTRY_COMPARE_WITH_TIMEOUT((received += m_pty->readAvailable(), received), kQueryFrame,
-                              kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT((received += m_pty->readAvailable(), received), kQueryFrame, kWaitMs);
     m_pty->write("answer");
     QTRY_COMPARE_WITH_TIMEOUT(m_log->count(Kind::Chunk), 1, kWaitMs);
     QCOMPARE(m_log->chunks().first(), QByteArray("answer"));

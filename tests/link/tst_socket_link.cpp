@@ -34,7 +34,8 @@ quint16 closedPort()
 } // namespace
 
 // The link against a local TCP server standing in for a serial device server.
-class TestSocketLink : public QObject {
+class TestSocketLink : public QObject
+{
     Q_OBJECT
 private slots:
     void init();
@@ -139,8 +140,9 @@ void TestSocketLink::refusedConnectionFailsToOpen()
     const quint16 port = closedPort();
     m_link->open(socketName(port));
     QTRY_COMPARE_WITH_TIMEOUT(m_log->count(Kind::OpenFailed), 1, kWaitMs);
-    QCOMPARE(m_log->nth(Kind::OpenFailed, 0).message,
-             QStringLiteral("Cannot connect to socket://127.0.0.1:%1: Connection refused").arg(port));
+    QCOMPARE(
+        m_log->nth(Kind::OpenFailed, 0).message,
+        QStringLiteral("Cannot connect to socket://127.0.0.1:%1: Connection refused").arg(port));
     QVERIFY(!m_link->isOpen());
     QTest::qWait(200);
     QCOMPARE(m_log->count(Kind::OpenFailed), 1);
@@ -156,8 +158,9 @@ void TestSocketLink::badAddressFailsToOpen_data()
     QTest::addColumn<QString>("messageStart");
     QTest::newRow("no port") << "socket://127.0.0.1"
                              << "Cannot connect to socket://127.0.0.1: expected ";
-    QTest::newRow("port out of range") << "socket://127.0.0.1:70000"
-                                       << "Cannot connect to socket://127.0.0.1:70000: invalid port";
+    QTest::newRow("port out of range")
+        << "socket://127.0.0.1:70000"
+        << "Cannot connect to socket://127.0.0.1:70000: invalid port";
     QTest::newRow("a host name that cannot resolve")
         << "socket://no-such-host.invalid:4001"
         << "Cannot connect to socket://no-such-host.invalid:4001: ";
@@ -203,9 +206,9 @@ void TestSocketLink::connectThatNeverFinishesFailsAfterTimeout()
     QCOMPARE(m_log->count(Kind::OpenFailed), 0); // still trying: the connect hangs
     QVERIFY(!m_link->isOpen());
     QTRY_COMPARE_WITH_TIMEOUT(m_log->count(Kind::OpenFailed), 1, 3 * kWaitMs);
-    QCOMPARE(m_log->nth(Kind::OpenFailed, 0).message,
-             QStringLiteral("Cannot connect to socket://127.0.0.1:%1: Connection timed out")
-                 .arg(port));
+    QCOMPARE(
+        m_log->nth(Kind::OpenFailed, 0).message,
+        QStringLiteral("Cannot connect to socket://127.0.0.1:%1: Connection timed out").arg(port));
     QCOMPARE(m_log->count(Kind::Opened), 0);
     QVERIFY(!m_link->isOpen());
     qDeleteAll(fillers);

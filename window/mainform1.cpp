@@ -64,15 +64,12 @@ void selectItem(QComboBox* combo, int index)
     combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
 }
 
-// The receive view shows the reply, one character per byte, up to its first NUL,
-// with CR, LF and CR LF each ending a line.
+// The receive view shows the reply, one character per byte, up to its first NUL; the
+// view itself ends a line at CR, LF or CR LF.
 QString receiveViewText(const QByteArray& reply)
 {
     const qsizetype nul = reply.indexOf('\0');
-    QString text = QString::fromLatin1(nul < 0 ? reply : reply.left(nul));
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
-    return text;
+    return QString::fromLatin1(nul < 0 ? reply : reply.left(nul));
 }
 
 } // namespace

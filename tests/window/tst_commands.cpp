@@ -199,10 +199,13 @@ void CommandsTest::buttonSendsFrame()
     QCOMPARE(m_harness->reportTexts(), report.isEmpty() ? QStringList() : QStringList{report});
     QCOMPARE(receiveView->toPlainText(), report.isEmpty() ? QString() : kEarlierAnswer);
     if (frame.isEmpty()) {
-        QTest::qWait(150);
+        QTest::qWait(100);
         QCOMPARE(m_pty->takeReceived(), QByteArray());
     } else {
-        QCOMPARE(m_pty->receive(frame.size() + 1, 150), frame);
+        QByteArray received = m_pty->receive(frame.size());
+        QTest::qWait(20);
+        received += m_pty->takeReceived();
+        QCOMPARE(received, frame);
     }
 }
 

@@ -40,7 +40,7 @@ void OpenCloseTest::typePortName(const QString& name)
 // A port name beyond the list (typed by the operator) that does not exist.
 void OpenCloseTest::failedOpenLeavesWindowClosedAndNextPressTriesAgain()
 {
-    typePortName("COM20");
+    typePortName("COM99");
     m_harness->click("Button10");
     QTRY_COMPARE(m_harness->reportTexts(), QStringList{"Error opening serial port."});
     QCOMPARE(openClose()->text(), QString("Open"));

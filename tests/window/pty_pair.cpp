@@ -60,7 +60,8 @@ bool PtyPair::write(const QByteArray& bytes)
 {
     qsizetype written = 0;
     while (m_master >= 0 && written < bytes.size()) {
-        const ssize_t count = ::write(m_master, bytes.constData() + written, bytes.size() - written);
+        const ssize_t count =
+            ::write(m_master, bytes.constData() + written, bytes.size() - written);
         if (count < 0 && errno != EAGAIN)
             return false;
         written += count > 0 ? count : 0;

@@ -82,93 +82,87 @@ void CommandsTest::buttonSendsFrame_data()
     QTest::addColumn<QString>("sendView");
     QTest::addColumn<QString>("report");
 
+    const auto row = [](const char* sentence, const char* button, const QVariantMap& fields,
+                        RequestCode pendingBefore, const QByteArray& frame,
+                        RequestCode pendingAfter, const QString& sendView, const QString& report) {
+        QTest::newRow(sentence) << button << fields << pendingBefore << frame << pendingAfter
+                                << sendView << report;
+    };
+    // A frame that went out is shown in the send view; a refused one leaves it alone.
+    const auto sent = [&row](const char* sentence, const char* button, const QVariantMap& fields,
+                             RequestCode pendingBefore, const QByteArray& frame,
+                             RequestCode pendingAfter) {
+        row(sentence, button, fields, pendingBefore, frame, pendingAfter, frame, "");
+    };
+    const auto refused = [&row](const char* sentence, const char* button, const QVariantMap& fields,
+                                const QString& report) {
+        row(sentence, button, fields, RequestCode::rcParameterRead, {},
+            RequestCode::rcParameterRead, kPreviousFrame, report);
+    };
+
     const RequestCode idle = RequestCode::rcIdle;
     const RequestCode parameters = RequestCode::rcParameterRead;
     const RequestCode status = RequestCode::rcStatusRead;
     const QVariantMap initial;
 
-    QTest::newRow("Communication Test asks VAR and awaits a link test")
-        << "Button14" << initial << idle << QByteArray("PPPPPP#VAR#") << RequestCode::rcLinkTest
-        << "PPPPPP#VAR#" << "";
-    QTest::newRow("Read Parameters asks CHEACK1 (15 bytes) and awaits parameters")
-        << "Button32" << initial << status << QByteArray("PPPPPP#CHEACK1#") << parameters
-        << "PPPPPP#CHEACK1#" << "";
-    QTest::newRow("Real-Time Data asks STATUS and awaits a status answer")
-        << "Button124" << initial << idle << QByteArray("PPPPPP#STATUS#") << status
-        << "PPPPPP#STATUS#" << "";
-    QTest::newRow("Output Value asks AA and awaits a status answer")
-        << "Button3" << initial << parameters << QByteArray("PPPPPP#AA#") << status
-        << "PPPPPP#AA#" << "";
+    sent("Communication Test asks VAR and awaits a link test", "Button14", initial, idle,
+         "PPPPPP#VAR#", RequestCode::rcLinkTest);
+    sent("Read Parameters asks CHEACK1 (15 bytes) and awaits parameters", "Button32", initial,
+         status, "PPPPPP#CHEACK1#", parameters);
+    sent("Real-Time Data asks STATUS and awaits a status answer", "Button124", initial, idle,
+         "PPPPPP#STATUS#", status);
+    sent("Output Value asks AA and awaits a status answer", "Button3", initial, parameters,
+         "PPPPPP#AA#", status);
 
-    QTest::newRow("address set sends the initial 000, leaving a pending query in place")
-        << "Button4" << initial << parameters << QByteArray("TARVEN#ST:000#") << parameters
-        << "TARVEN#ST:000#" << "";
-    QTest::newRow("address 7 is sent zero-padded")
-        << "Button4" << QVariantMap{{"Station", "7"}} << idle << QByteArray("TARVEN#ST:007#")
-        << idle << "TARVEN#ST:007#" << "";
-    QTest::newRow("address 123456 is sent in full")
-        << "Button4" << QVariantMap{{"Station", "123456"}} << idle
-        << QByteArray("TARVEN#ST:123456#") << idle << "TARVEN#ST:123456#" << "";
-    QTest::newRow("an empty address is refused and nothing is sent")
-        << "Button4" << QVariantMap{{"Station", ""}} << idle << QByteArray() << idle
-        << kPreviousFrame << "'' is not a valid integer value.";
+    sent("address set sends the initial 000, leaving a pending query in place", "Button4", initial,
+         parameters, "TARVEN#ST:000#", parameters);
+    sent("address 7 is sent zero-padded", "Button4", {{"Station", "7"}}, idle, "TARVEN#ST:007#",
+         idle);
+    sent("address 123456 is sent in full", "Button4", {{"Station", "123456"}}, idle,
+         "TARVEN#ST:123456#", idle);
+    refused("an empty address is refused and nothing is sent", "Button4", {{"Station", ""}},
+            "'' is not a valid integer value.");
 
-    QTest::newRow("RS-485 set sends both indices and leaves the send view as it was")
-        << "Button188" << QVariantMap{{"MR485BT", 4}, {"MR485JN", 2}} << parameters
-        << QByteArray("TARVEN#MR485B:4,2#") << parameters << kPreviousFrame << "";
-    QTest::newRow("RS-485 set with no baud rate selected sends -1")
-        << "Button188" << QVariantMap{{"MR485BT", -1}} << idle
-        << QByteArray("TARVEN#MR485B:-1,0#") << idle << kPreviousFrame << "";
-    QTest::newRow("RS-485 set with a typed parity that names no item sends -1")
-        << "Button188" << QVariantMap{{"MR485JN", "Mark"}} << idle
-        << QByteArray("TARVEN#MR485B:3,-1#") << idle << kPreviousFrame << "";
-    QTest::newRow("RS-485 set with a typed parity that names an item sends its index")
-        << "Button188" << QVariantMap{{"MR485JN", "Odd"}} << idle
-        << QByteArray("TARVEN#MR485B:3,1#") << idle << kPreviousFrame << "";
+    row("RS-485 set sends both indices and leaves the send view as it was", "Button188",
+        {{"MR485BT", 4}, {"MR485JN", 2}}, parameters, "TARVEN#MR485B:4,2#", parameters,
+        kPreviousFrame, "");
+    row("RS-485 set with no baud rate selected sends -1", "Button188", {{"MR485BT", -1}}, idle,
+        "TARVEN#MR485B:-1,0#", idle, kPreviousFrame, "");
+    row("RS-485 set with a typed parity that names no item sends -1", "Button188",
+        {{"MR485JN", "Mark"}}, idle, "TARVEN#MR485B:3,-1#", idle, kPreviousFrame, "");
+    row("RS-485 set with a typed parity that names an item sends its index", "Button188",
+        {{"MR485JN", "Odd"}}, idle, "TARVEN#MR485B:3,1#", idle, kPreviousFrame, "");
 
-    QTest::newRow("output set with empty values leaves empty slots")
-        << "Button52" << initial << idle << QByteArray("TARVEN#DAV:0,,#") << idle
-        << "TARVEN#DAV:0,,#" << "";
-    QTest::newRow("output set sends the variable index and both values as typed")
-        << "Button52" << QVariantMap{{"ComboBox1", 1}, {"DAVL", "4.00"}, {"DAVH", "-20.5"}}
-        << idle << QByteArray("TARVEN#DAV:1,4.00,-20.5#") << idle << "TARVEN#DAV:1,4.00,-20.5#"
-        << "";
-    QTest::newRow("output set with no variable selected sends -1")
-        << "Button52" << QVariantMap{{"ComboBox1", -1}, {"DAVL", "4"}, {"DAVH", "20"}} << idle
-        << QByteArray("TARVEN#DAV:-1,4,20#") << idle << "TARVEN#DAV:-1,4,20#" << "";
-    QTest::newRow("a 4 mA value holding a comma is refused and nothing is sent")
-        << "Button52" << QVariantMap{{"DAVL", "4,5"}} << idle << QByteArray() << idle
-        << kPreviousFrame << "'4,5' cannot be sent to the instrument.";
+    sent("output set with empty values leaves empty slots", "Button52", initial, idle,
+         "TARVEN#DAV:0,,#", idle);
+    sent("output set sends the variable index and both values as typed", "Button52",
+         {{"ComboBox1", 1}, {"DAVL", "4.00"}, {"DAVH", "-20.5"}}, idle, "TARVEN#DAV:1,4.00,-20.5#",
+         idle);
+    sent("output set with no variable selected sends -1", "Button52",
+         {{"ComboBox1", -1}, {"DAVL", "4"}, {"DAVH", "20"}}, idle, "TARVEN#DAV:-1,4,20#", idle);
+    refused("a 4 mA value holding a comma is refused and nothing is sent", "Button52",
+            {{"DAVL", "4,5"}}, "'4,5' cannot be sent to the instrument.");
 
-    QTest::newRow("AD1 set sends URV, LRV and starting point unchanged")
-        << "AD1SET" << QVariantMap{{"AD1H", "100"}, {"AD1L", "0"}, {"AD1LD", "4"}} << idle
-        << QByteArray("TARVEN#AD01:100,0,4#") << idle << "TARVEN#AD01:100,0,4#" << "";
-    QTest::newRow("AD2 set sends -1.5 as it stands")
-        << "AD2SET" << QVariantMap{{"AD2H", "-1.5"}, {"AD2L", "000.0"}, {"AD2LD", "4."}} << idle
-        << QByteArray("TARVEN#AD02:-1.5,000.0,4.#") << idle << "TARVEN#AD02:-1.5,000.0,4.#"
-        << "";
-    QTest::newRow("an AD1 URV holding # is refused and nothing is sent")
-        << "AD1SET" << QVariantMap{{"AD1H", "1#2"}} << idle << QByteArray() << idle
-        << kPreviousFrame << "'1#2' cannot be sent to the instrument.";
+    sent("AD1 set sends URV, LRV and starting point unchanged", "AD1SET",
+         {{"AD1H", "100"}, {"AD1L", "0"}, {"AD1LD", "4"}}, idle, "TARVEN#AD01:100,0,4#", idle);
+    sent("AD2 set sends -1.5 as it stands", "AD2SET",
+         {{"AD2H", "-1.5"}, {"AD2L", "000.0"}, {"AD2LD", "4."}}, idle, "TARVEN#AD02:-1.5,000.0,4.#",
+         idle);
+    refused("an AD1 URV holding # is refused and nothing is sent", "AD1SET", {{"AD1H", "1#2"}},
+            "'1#2' cannot be sent to the instrument.");
 
-    QTest::newRow("fine-tuning AD1 -5 is sent as -005")
-        << "Button1" << QVariantMap{{"Edit1", "-5"}} << idle << QByteArray("TARVEN#PZ1:-005#")
-        << idle << "TARVEN#PZ1:-005#" << "";
-    QTest::newRow("fine-tuning AD1 150 is sent as 150")
-        << "Button1" << QVariantMap{{"Edit1", "150"}} << idle << QByteArray("TARVEN#PZ1:150#")
-        << idle << "TARVEN#PZ1:150#" << "";
-    QTest::newRow("fine-tuning AD1 with a leading blank is sent as 012")
-        << "Button1" << QVariantMap{{"Edit1", " 12"}} << idle << QByteArray("TARVEN#PZ1:012#")
-        << idle << "TARVEN#PZ1:012#" << "";
-    QTest::newRow("fine-tuning AD1 with a trailing blank is refused, quoting the blank")
-        << "Button1" << QVariantMap{{"Edit1", "12 "}} << parameters << QByteArray() << parameters
-        << kPreviousFrame << "'12 ' is not a valid integer value.";
-    QTest::newRow("fine-tuning AD2 47 is sent as 047")
-        << "Button2" << QVariantMap{{"Edit2", "47"}} << idle << QByteArray("TARVEN#PZ2:047#")
-        << idle << "TARVEN#PZ2:047#" << "";
-    QTest::newRow("fine-tuning AD2 holding letters is refused")
-        << "Button2" << QVariantMap{{"Edit2", "abc"}} << idle << QByteArray() << idle
-        << kPreviousFrame << "'abc' is not a valid integer value.";
+    sent("fine-tuning AD1 -5 is sent as -005", "Button1", {{"Edit1", "-5"}}, idle,
+         "TARVEN#PZ1:-005#", idle);
+    sent("fine-tuning AD1 150 is sent as 150", "Button1", {{"Edit1", "150"}}, idle,
+         "TARVEN#PZ1:150#", idle);
+    sent("fine-tuning AD1 with a leading blank is sent as 012", "Button1", {{"Edit1", " 12"}}, idle,
+         "TARVEN#PZ1:012#", idle);
+    refused("fine-tuning AD1 with a trailing blank is refused, quoting the blank", "Button1",
+            {{"Edit1", "12 "}}, "'12 ' is not a valid integer value.");
+    sent("fine-tuning AD2 47 is sent as 047", "Button2", {{"Edit2", "47"}}, idle, "TARVEN#PZ2:047#",
+         idle);
+    refused("fine-tuning AD2 holding letters is refused", "Button2", {{"Edit2", "abc"}},
+            "'abc' is not a valid integer value.");
 }
 
 void CommandsTest::buttonSendsFrame()

@@ -24,10 +24,14 @@ void ErrorReportTest::captionIsProgramNameCapitalised_data()
 {
     QTest::addColumn<QString>("programFileName");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("the program's own name") << "qv418k-config" << "Qv418k-config";
-    QTest::newRow("upper case and an extension") << "QV418K-CONFIG.EXE" << "Qv418k-config";
-    QTest::newRow("cut at the first of several periods") << "tool.v2.exe" << "Tool";
-    QTest::newRow("a one-letter name") << "q" << "Q";
+    const auto row = [](const char* sentence, const QString& programFileName,
+                        const QString& caption) {
+        QTest::newRow(sentence) << programFileName << caption;
+    };
+    row("the program's own name", "qv418k-config", "Qv418k-config");
+    row("upper case and an extension", "QV418K-CONFIG.EXE", "Qv418k-config");
+    row("cut at the first of several periods", "tool.v2.exe", "Tool");
+    row("a one-letter name", "q", "Q");
 }
 
 void ErrorReportTest::captionIsProgramNameCapitalised()
@@ -41,17 +45,19 @@ void ErrorReportTest::periodAddedAfterCharactersSortingAfterPeriod_data()
 {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("text");
-    QTest::newRow("a letter gets a period")
-        << "Error opening serial port" << "Error opening serial port.";
-    QTest::newRow("a trailing blank gets none")
-        << "File handle is not a comm handle " << "File handle is not a comm handle ";
-    QTest::newRow("a period gets no second one") << "Stopped." << "Stopped.";
-    QTest::newRow("a comma sorts before the period") << "a," << "a,";
-    QTest::newRow("a hyphen sorts before the period") << "a-" << "a-";
-    QTest::newRow("a slash sorts after the period") << "a/" << "a/.";
-    QTest::newRow("a digit gets a period") << "code 7" << "code 7.";
-    QTest::newRow("a quote sorts before the period") << "'x'" << "'x'";
-    QTest::newRow("an empty message stays empty") << "" << "";
+    const auto row = [](const char* sentence, const QString& message, const QString& text) {
+        QTest::newRow(sentence) << message << text;
+    };
+    row("a letter gets a period", "Error opening serial port", "Error opening serial port.");
+    row("a trailing blank gets none", "File handle is not a comm handle ",
+        "File handle is not a comm handle ");
+    row("a period gets no second one", "Stopped.", "Stopped.");
+    row("a comma sorts before the period", "a,", "a,");
+    row("a hyphen sorts before the period", "a-", "a-");
+    row("a slash sorts after the period", "a/", "a/.");
+    row("a digit gets a period", "code 7", "code 7.");
+    row("a quote sorts before the period", "'x'", "'x'");
+    row("an empty message stays empty", "", "");
 }
 
 void ErrorReportTest::periodAddedAfterCharactersSortingAfterPeriod()
@@ -64,9 +70,8 @@ void ErrorReportTest::periodAddedAfterCharactersSortingAfterPeriod()
 void ErrorReportTest::sinkReceivesWhatTheBoxWouldShow()
 {
     QStringList seen;
-    setErrorReportSink([&](const QString& caption, const QString& text) {
-        seen << caption << text;
-    });
+    setErrorReportSink(
+        [&](const QString& caption, const QString& text) { seen << caption << text; });
     reportError(nullptr, "Error opening serial port");
     setErrorReportSink({});
     // This test program's file name stands in for the application's.
@@ -84,7 +89,8 @@ void ErrorReportTest::realBoxIsModalCriticalWithOk()
     connect(&answer, &QTimer::timeout, this, [&] {
         QMessageBox* box = nullptr;
         for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* candidate = qobject_cast<QMessageBox*>(widget); candidate && candidate->isVisible())
+            if (auto* candidate = qobject_cast<QMessageBox*>(widget);
+                candidate && candidate->isVisible())
                 box = candidate;
         }
         if (!box)

@@ -56,42 +56,40 @@ void FieldFilterTest::typing_data()
     QTest::addColumn<QTestEventList>("typed");
     QTest::addColumn<QString>("after");
 
-    QTest::newRow("DAVL refuses a letter, plus, a blank and a comma")
-        << "DAVL" << "" << keys("a+ ,") << "";
-    QTest::newRow("DAVL accepts minus, point and digits") << "DAVL" << "" << keys("-.9") << "-.9";
-    QTest::newRow("DAVL does not check the arrangement") << "DAVL" << "" << keys("--1.2") << "--1.2";
+    const auto row = [](const char* sentence, const char* field, const QString& before,
+                        const QTestEventList& typed, const QString& after) {
+        QTest::newRow(sentence) << field << before << typed << after;
+    };
+    const QTestEventList selectAll = key(Qt::Key_A, Qt::ControlModifier);
+    const QTestEventList backspaceAtEnd = key(Qt::Key_End) + key(Qt::Key_Backspace);
+
+    row("DAVL refuses a letter, plus, a blank and a comma", "DAVL", "", keys("a+ ,"), "");
+    row("DAVL accepts minus, point and digits", "DAVL", "", keys("-.9"), "-.9");
+    row("DAVL does not check the arrangement", "DAVL", "", keys("--1.2"), "--1.2");
     for (const char* field : {"DAVH", "AD1H", "AD1L", "AD1LD", "AD2H", "AD2L", "AD2LD"}) {
         QTest::addRow("%s keeps the digits and drops the letters", field)
-            << field << "" << keys("x7y.8") << "7.8";
+            << field << QString() << keys("x7y.8") << QString("7.8");
     }
-    QTest::newRow("AD1H holding 1234 accepts a fifth character")
-        << "AD1H" << "1234" << keys("5") << "12345";
-    QTest::newRow("AD1H holding 12345 refuses a sixth") << "AD1H" << "12345" << keys("6") << "12345";
-    QTest::newRow("AD1H typing stops at five characters")
-        << "AD1H" << "" << keys("1234567") << "12345";
-    QTest::newRow("AD1H at its limit accepts backspace")
-        << "AD1H" << "12345" << key(Qt::Key_End) + key(Qt::Key_Backspace) << "1234";
-    QTest::newRow("AD1H at its limit refuses typing over a selection")
-        << "AD1H" << "12345" << key(Qt::Key_A, Qt::ControlModifier) + keys("9") << "12345";
-    QTest::newRow("AD1H below its limit lets typing replace a selection")
-        << "AD1H" << "1234" << key(Qt::Key_A, Qt::ControlModifier) + keys("9") << "9";
-    QTest::newRow("AD2LD lets navigation keys through") << "AD2LD" << "123"
-        << key(Qt::Key_Home) + keys("9") + key(Qt::Key_Right) + key(Qt::Key_Delete) << "913";
+    row("AD1H holding 1234 accepts a fifth character", "AD1H", "1234", keys("5"), "12345");
+    row("AD1H holding 12345 refuses a sixth", "AD1H", "12345", keys("6"), "12345");
+    row("AD1H typing stops at five characters", "AD1H", "", keys("1234567"), "12345");
+    row("AD1H at its limit accepts backspace", "AD1H", "12345", backspaceAtEnd, "1234");
+    row("AD1H at its limit refuses typing over a selection", "AD1H", "12345", selectAll + keys("9"),
+        "12345");
+    row("AD1H below its limit lets typing replace a selection", "AD1H", "1234",
+        selectAll + keys("9"), "9");
+    row("AD2LD lets navigation keys through", "AD2LD", "123",
+        key(Qt::Key_Home) + keys("9") + key(Qt::Key_Right) + key(Qt::Key_Delete), "913");
 
-    QTest::newRow("Station holding 000 accepts 1") << "Station" << "000" << keys("1") << "0001";
-    QTest::newRow("Station holding 123456 refuses another digit")
-        << "Station" << "123456" << keys("7") << "123456";
-    QTest::newRow("Station typing stops at six characters")
-        << "Station" << "" << keys("12345678") << "123456";
-    QTest::newRow("Station refuses point, minus and letters")
-        << "Station" << "12" << keys(".-a ") << "12";
-    QTest::newRow("Station at its limit accepts backspace")
-        << "Station" << "123456" << key(Qt::Key_End) + key(Qt::Key_Backspace) << "12345";
+    row("Station holding 000 accepts 1", "Station", "000", keys("1"), "0001");
+    row("Station holding 123456 refuses another digit", "Station", "123456", keys("7"), "123456");
+    row("Station typing stops at six characters", "Station", "", keys("12345678"), "123456");
+    row("Station refuses point, minus, letters and blanks", "Station", "12", keys(".-a "), "12");
+    row("Station at its limit accepts backspace", "Station", "123456", backspaceAtEnd, "12345");
 
-    QTest::newRow("Edit1 takes any character") << "Edit1" << "" << keys("a#, x-") << "a#, x-";
-    QTest::newRow("Edit2 takes text beyond five characters")
-        << "Edit2" << "" << keys("1234567") << "1234567";
-    QTest::newRow("discomm takes any character") << "discomm" << "" << keys("PP#x") << "PP#x";
+    row("Edit1 takes any character", "Edit1", "", keys("a#, x-"), "a#, x-");
+    row("Edit2 takes text beyond five characters", "Edit2", "", keys("1234567"), "1234567");
+    row("discomm takes any character", "discomm", "", keys("PP#x"), "PP#x");
 }
 
 void FieldFilterTest::typing()

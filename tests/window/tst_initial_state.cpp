@@ -169,8 +169,8 @@ void InitialStateTest::textValue_data()
     row("Station", "000");
     row("Edit1", "000");
     row("Edit2", "000");
-    for (const char* empty : {"DAVL", "DAVH", "AD1H", "AD1L", "AD1LD", "AD2H", "AD2L", "AD2LD",
-                              "discomm"})
+    for (const char* empty :
+         {"DAVL", "DAVH", "AD1H", "AD1L", "AD1LD", "AD2H", "AD2L", "AD2LD", "discomm"})
         row(empty, "");
     row("AD1XS", "00000" + QString(17, ' '));
     row("AD2XS", "00000");
@@ -203,8 +203,8 @@ void InitialStateTest::textValue_data()
     row("Button58", "Clear Buffer");
     row("Button10", "Open");
     row("Button14", "Communication Test");
-    for (const char* set : {"AD1SET", "AD2SET", "Button1", "Button2", "Button52", "Button4",
-                            "Button188"})
+    for (const char* set :
+         {"AD1SET", "AD2SET", "Button1", "Button2", "Button52", "Button4", "Button188"})
         row(set, "Set");
     row("GroupBox3", "Serial Port Parameter Configuration");
     row("GroupBox14", "AD Channel Configuration");
@@ -290,12 +290,12 @@ void InitialStateTest::readingLabelsKeepTheirSize()
 // The focus chain of the whole window, each group box's controls where the group stands.
 void InitialStateTest::tabOrderFollowsTheForm()
 {
-    const QStringList expected{
-        "discomm",  "Memo8",   "Button58",  "DAVL",      "Button52", "DAVH",      "ComboBox1",
-        "MR485BT",  "MR485JN", "Button188", "Station",   "Button4",  "Button32",  "AD1LD",
-        "AD2LD",    "AD2L",    "AD1L",      "AD1H",      "AD2H",     "AD1SET",    "AD2SET",
-        "SPREALCOM", "Button10", "Button14", "Button124", "Edit1",   "Button1",   "Button2",
-        "Edit2",    "Button3"};
+    const QStringList expected{"discomm", "Memo8",     "Button58", "DAVL",     "Button52",
+                               "DAVH",    "ComboBox1", "MR485BT",  "MR485JN",  "Button188",
+                               "Station", "Button4",   "Button32", "AD1LD",    "AD2LD",
+                               "AD2L",    "AD1L",      "AD1H",     "AD2H",     "AD1SET",
+                               "AD2SET",  "SPREALCOM", "Button10", "Button14", "Button124",
+                               "Edit1",   "Button1",   "Button2",  "Edit2",    "Button3"};
     QWidget* first = m_harness->control<QWidget>("discomm");
     QStringList chain;
     QWidget* widget = first;

@@ -105,10 +105,14 @@ void ReplyDispatchTest::receiveViewShowsReply_data()
     QTest::addColumn<QByteArray>("reply");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<int>("lines");
-    QTest::newRow("text up to the first NUL") << QByteArray("AB\0CD", 5) << "AB" << 1;
-    QTest::newRow("CR LF, CR and LF each end a line")
-        << QByteArray("L1\r\nL2\rL3\nL4") << "L1\nL2\nL3\nL4" << 4;
-    QTest::newRow("one character per byte") << QByteArray("25\xB0" "C") << "25\u00B0C" << 1;
+    const auto row = [](const char* sentence, const QByteArray& reply, const QString& shown,
+                        int lines) { QTest::newRow(sentence) << reply << shown << lines; };
+    row("text up to the first NUL", QByteArray("AB\0CD", 5), "AB", 1);
+    row("CR LF, CR and LF each end a line", "L1\r\nL2\rL3\nL4", "L1\nL2\nL3\nL4", 4);
+    row("one character per byte",
+        "25\xB0"
+        "C",
+        "25\u00B0C", 1);
 }
 
 void ReplyDispatchTest::receiveViewShowsReply()
@@ -134,30 +138,30 @@ void ReplyDispatchTest::pendingRequestAfterAnswer_data()
     QTest::addColumn<QByteArray>("latestAfter");
     QTest::addColumn<QString>("report");
 
+    const auto row = [](const char* sentence, const QStringList& buttons, const QByteArray& reply,
+                        RequestCode pendingAfter, const QByteArray& latestAfter,
+                        const QString& report) {
+        QTest::newRow(sentence) << buttons << reply << pendingAfter << latestAfter << report;
+    };
     const RequestCode idle = RequestCode::rcIdle;
-    QTest::newRow("a link test answer is only shown; the reply stays")
-        << QStringList{"Button14"} << QByteArray("VAR OK") << idle << QByteArray("VAR OK") << "";
-    QTest::newRow("a real-time answer returns to idle; the reply stays")
-        << QStringList{"Button124"} << QByteArray("A01:012.50") << idle
-        << QByteArray("A01:012.50") << "";
-    QTest::newRow("an output value answer returns to idle; the reply stays")
-        << QStringList{"Button3"} << QByteArray("A01:4.0") << idle << QByteArray("A01:4.0")
-        << "";
-    QTest::newRow("a complete parameter answer returns to idle and empties the reply")
-        << QStringList{"Button32"} << QByteArray("STQ:005") << idle << QByteArray() << "";
-    QTest::newRow("a parameter answer without any tag still completes")
-        << QStringList{"Button32"} << QByteArray("no tags here") << idle << QByteArray() << "";
-    QTest::newRow("a parameter answer with a bad index stays pending and keeps the reply")
-        << QStringList{"Button32"} << QByteArray("MR485B:x,0") << RequestCode::rcParameterRead
-        << QByteArray("MR485B:x,0") << "'x' is not a valid integer value.";
-    QTest::newRow("data with nothing pending changes nothing")
-        << QStringList{} << QByteArray("STQ:005") << idle << QByteArray("STQ:005") << "";
-    QTest::newRow("a write's answer after Read Parameters is taken as the parameters")
-        << QStringList{"Button32", "Button4"} << QByteArray("STQ:005") << idle << QByteArray()
-        << "";
-    QTest::newRow("the newest query decides how the answer is read")
-        << QStringList{"Button32", "Button124"} << QByteArray("STQ:005") << idle
-        << QByteArray("STQ:005") << "";
+    row("a link test answer is only shown; the reply stays", {"Button14"}, "VAR OK", idle, "VAR OK",
+        "");
+    row("a real-time answer returns to idle; the reply stays", {"Button124"}, "A01:012.50", idle,
+        "A01:012.50", "");
+    row("an output value answer returns to idle; the reply stays", {"Button3"}, "A01:4.0", idle,
+        "A01:4.0", "");
+    row("a complete parameter answer returns to idle and empties the reply", {"Button32"},
+        "STQ:005", idle, "", "");
+    row("a parameter answer without any tag still completes", {"Button32"}, "no tags here", idle,
+        "", "");
+    row("a parameter answer with a bad index stays pending and keeps the reply", {"Button32"},
+        "MR485B:x,0", RequestCode::rcParameterRead, "MR485B:x,0",
+        "'x' is not a valid integer value.");
+    row("data with nothing pending changes nothing", {}, "STQ:005", idle, "STQ:005", "");
+    row("a write's answer after Read Parameters is taken as the parameters",
+        {"Button32", "Button4"}, "STQ:005", idle, "", "");
+    row("the newest query decides how the answer is read", {"Button32", "Button124"}, "STQ:005",
+        idle, "STQ:005", "");
 }
 
 void ReplyDispatchTest::pendingRequestAfterAnswer()

@@ -26,8 +26,7 @@ public:
 
     Tmainform1& window() { return *m_window; }
 
-    template <typename Widget>
-    Widget* control(const char* name) const
+    template <typename Widget> Widget* control(const char* name) const
     {
         return m_window->findChild<Widget*>(QString::fromLatin1(name));
     }

@@ -27,6 +27,7 @@ public:
 
     // True while the Open/Close button reads "Close".
     bool PortOpen() const;
+    // The link the window drives, for tests that observe or steer it.
     qv::SerialLink& link() { return m_link; }
 
 protected:

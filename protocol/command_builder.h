@@ -24,7 +24,8 @@ enum class Command {
 
 // The field contents a frame is composed from, as UTF-8 text and list indices
 // (-1 for a combo box with no selected item). Defaults are the window's initial values.
-struct FieldSnapshot {
+struct FieldSnapshot
+{
     std::string station = "000";
     int baudIndex = 3;
     int parityIndex = 0;
@@ -36,14 +37,22 @@ struct FieldSnapshot {
     std::string edit2 = "000";
 };
 
-struct CommandFrame {
+struct CommandFrame
+{
     std::string bytes;                      // sent exactly as it stands, no terminator
     std::optional<RequestCode> requestCode; // set by queries only
     bool showInSendView = true;             // the RS-485 write leaves the send view alone
 };
 
-// Composes the frame of a command. Throws OperatorError with the operator's message
-// when a field cannot be converted or cannot be sent; nothing is composed then.
+// Composes the frame of a command from the fields it uses, converted left to right.
+// Throws OperatorError with the operator's message for the first field that fails, and
+// nothing is composed then:
+// - an address or fine-tuning field that is not an integer:
+//   "'<text>' is not a valid integer value";
+// - a raw-text field (output values, range values) holding "#", "," or a byte outside
+//   printable ASCII, any of which would corrupt the frame:
+//   "'<text>' cannot be sent to the instrument".
+// Raw text is otherwise sent verbatim: empty, blank or odd-looking values included.
 CommandFrame buildCommand(Command command, const FieldSnapshot& fields);
 
 } // namespace qv

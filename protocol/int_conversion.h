@@ -9,7 +9,8 @@
 namespace qv {
 
 // A failure whose what() is the text shown to the operator as it stands.
-class OperatorError : public std::runtime_error {
+class OperatorError : public std::runtime_error
+{
 public:
     using std::runtime_error::runtime_error;
 };
@@ -17,7 +18,9 @@ public:
 // Text-to-integer conversion used for the address and fine-tuning fields and for
 // the index digits of answers. Leading blanks are skipped, an optional sign follows,
 // then decimal digits, or hexadecimal digits after "$", "x", "X", "0x" or "0X".
-// Anything else (empty text, trailing blanks, a decimal value outside int32) fails.
+// Hexadecimal values up to FFFFFFFF are taken as 32-bit patterns ("$FFFFFFFF" is -1).
+// Anything else (empty text, a lone sign or prefix, trailing blanks, a decimal value
+// outside int32, a longer hexadecimal value) fails.
 std::optional<std::int32_t> parseInteger(std::string_view text);
 
 // "'<text>' is not a valid integer value"

@@ -32,7 +32,8 @@ enum class Target {
 
 // A value for one target: raw answer bytes for a text target, an item index for a
 // combo box (an index without an item clears the selection and the text).
-struct Assignment {
+struct Assignment
+{
     Target target;
     std::variant<std::string, int> value;
     bool operator==(const Assignment&) const = default;
@@ -40,8 +41,11 @@ struct Assignment {
 
 // What an extraction found, in the order the targets are to be filled. When a digit
 // fails to convert, `error` holds the operator's message and `assignments` stops
-// just before the failing target.
-struct Extraction {
+// just before the failing target. A digit position past the end of the text converts
+// as empty text ("'' is not a valid integer value"). A digit is passed on as it is,
+// whether or not its combo box has an item with that index.
+struct Extraction
+{
     std::vector<Assignment> assignments;
     std::optional<std::string> error;
 };

@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-dev
     librsvg2-bin appstream desktop-file-utils dpkg-dev
+    xvfb xauth x11-utils procps
 )
 
 missing=()

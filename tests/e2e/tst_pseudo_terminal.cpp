@@ -95,7 +95,8 @@ void PseudoTerminalTest::cleanup()
     QCOMPARE(unexpected, QStringList{});
 }
 
-// QV_E2E_SCREENSHOT=path saves the window as it stands, for the documentation.
+// QV_E2E_SCREENSHOT=path saves the window as it stands, for the documentation; run
+// readParametersFillsEveryField with it set to $PWD/docs/window-after-read.png.
 void PseudoTerminalTest::saveScreenshotWhenAsked()
 {
     const QString path = qEnvironmentVariable("QV_E2E_SCREENSHOT");

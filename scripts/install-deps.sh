@@ -11,6 +11,7 @@ packages=(
     # Stands in for the window's "MS Sans Serif" and "Arial" with Arial's metrics; without
     # it DejaVu Sans is used, whose captions overflow the fixed-size buttons and readings.
     fonts-liberation2
+    xvfb xauth x11-utils procps
 )
 
 missing=()

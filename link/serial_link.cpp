@@ -77,6 +77,13 @@ void SerialLink::setRequestCode(RequestCode code)
     m_requestCode = code;
 }
 
+void SerialLink::beginQuery(RequestCode code)
+{
+    m_requestCode = code;
+    m_settleTimer->stop();
+    m_latestReply.clear();
+}
+
 const QByteArray& SerialLink::latestReply() const
 {
     return m_latestReply;

@@ -42,6 +42,10 @@ public:
 
     RequestCode requestCode() const;
     void setRequestCode(RequestCode code);
+    // A query was sent: its answer starts a new reply. Whatever an earlier command's
+    // answer left unsettled is dropped and the settle timer disarmed, so that text is
+    // never taken for this query's answer.
+    void beginQuery(RequestCode code);
 
     // Chunks received since the settle timer was last armed, one char per byte.
     const QByteArray& latestReply() const;

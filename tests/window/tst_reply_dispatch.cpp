@@ -39,6 +39,8 @@ private slots:
     void badIndexStopsFillingAndKeepsParametersPending();
     void indexWithoutItemClearsSelectionAndText();
     void statusAnswerFillsReadingsAndAddress();
+    void quickQueryGetsItsOwnAnswer_data();
+    void quickQueryGetsItsOwnAnswer();
 
 private:
     QString text(const char* name) const;
@@ -274,6 +276,53 @@ void ReplyDispatchTest::statusAnswerFillsReadingsAndAddress()
              QString("STC1:042A01:012.50"));
     QCOMPARE(link().latestReply(), status);
     QCOMPARE(link().requestCode(), RequestCode::rcIdle);
+}
+
+// A query pressed while the previous answer is still settling: the fields show the
+// answer to that query, not the earlier text still waiting for the settle timer.
+void ReplyDispatchTest::quickQueryGetsItsOwnAnswer_data()
+{
+    QTest::addColumn<QString>("firstButton");
+    QTest::addColumn<QByteArray>("firstAnswer");
+    QTest::addColumn<QString>("secondButton");
+    QTest::addColumn<QByteArray>("secondAnswer");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    const auto row = [](const char* sentence, const char* first, const QByteArray& firstAnswer,
+                        const char* second, const QByteArray& secondAnswer, const char* field,
+                        const char* value) {
+        QTest::newRow(sentence) << QString(first) << firstAnswer << QString(second)
+                                << secondAnswer << QString(field) << QString(value);
+    };
+    row("real-time data twice shows the newer readings", "Button124",
+        "STC1:001A01:011.11A02:011.11A03:011.11", "Button124",
+        "STC1:001A01:022.22A02:022.22A03:022.22", "AD3XS", "022.22");
+    row("real-time data then read parameters fills the parameters", "Button124",
+        "STC1:001A01:011.11A02:011.11A03:011.11", "Button32", kParameterAnswer, "AD2H", "200.0");
+    row("a write's acknowledgement then read parameters fills the parameters", "Button4",
+        "OK\r\n", "Button32", kParameterAnswer, "Edit1", "105");
+}
+
+void ReplyDispatchTest::quickQueryGetsItsOwnAnswer()
+{
+    QFETCH(QString, firstButton);
+    QFETCH(QByteArray, firstAnswer);
+    QFETCH(QString, secondButton);
+    QFETCH(QByteArray, secondAnswer);
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+
+    QSignalSpy chunks(&link(), &qv::SerialLink::chunkReceived);
+    m_harness->click(qPrintable(firstButton));
+    QVERIFY(m_pty->write(firstAnswer));
+    QVERIFY(chunks.wait(2000));
+    QVERIFY(link().isSettleTimerArmed());
+
+    m_harness->click(qPrintable(secondButton));
+    QVERIFY(answer(secondAnswer));
+    QCOMPARE(text(qPrintable(field)), value);
+    QCOMPARE(link().requestCode(), RequestCode::rcIdle);
+    QVERIFY(m_harness->reports.isEmpty());
 }
 
 QTEST_MAIN(ReplyDispatchTest)

@@ -8,7 +8,9 @@ cd "$(dirname "$0")/.."
 cycles=${1:-300}
 [ -f build/CMakeCache.txt ] || cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j2 --target tst_soak qv418k-sim >/dev/null
-export QT_QPA_PLATFORM=offscreen QV_SOAK_CYCLES="$cycles"
+# Qt Test stops a test function after 5 minutes unless told otherwise: allow 2 s a cycle.
+export QT_QPA_PLATFORM=offscreen QV_SOAK_CYCLES="$cycles" \
+    QTEST_FUNCTION_TIMEOUT=$((cycles * 2000 + 60000))
 status=0
 build/tests/soak/tst_soak >build/soak.log 2>&1 || status=$?
 grep -E '^(soak:|FAIL!|   Loc:|Totals:)' build/soak.log

@@ -108,6 +108,12 @@ QStringList faultNames()
     return names;
 }
 
+bool isQuery(CycleKind kind)
+{
+    return kind == CycleKind::ReadParameters || kind == CycleKind::RealTimeData ||
+           kind == CycleKind::OutputValue || kind == CycleKind::CommunicationTest;
+}
+
 bool isSplit(Fault fault)
 {
     return fault == Fault::SplitUnderGap || fault == Fault::SplitWithinSettle ||
@@ -237,49 +243,24 @@ void SoakRun::runCycle(int index)
 {
     const Fault fault = faultFor(index);
     const CycleKind kind = kindFor(fault);
-    const KindInfo& info = infoOf(kind);
     const QString cycle = QStringLiteral("cycle %1 (%2, fault: %3)")
                               .arg(index + 1)
-                              .arg(QLatin1String(info.name), QLatin1String(nameOf(fault)));
-    m_figures.cycles.add(QString::fromLatin1(info.name));
+                              .arg(QLatin1String(infoOf(kind).name), QLatin1String(nameOf(fault)));
+    m_figures.cycles.add(QString::fromLatin1(infoOf(kind).name));
     if (fault != Fault::None)
         m_figures.faults.add(QString::fromLatin1(nameOf(fault)));
-
     if (!m_received.isEmpty())
         mismatch(cycle + QStringLiteral(": bytes arrived between cycles: ") +
                  printable(m_received));
-    const bool isQuery = kind == CycleKind::ReadParameters || kind == CycleKind::RealTimeData ||
-                         kind == CycleKind::OutputValue || kind == CycleKind::CommunicationTest;
+
     const ExpectedAnswer answer =
-        armFault(fault, isQuery ? prepareQuery(kind) : prepareWrite(kind));
+        armFault(fault, isQuery(kind) ? prepareQuery(kind) : prepareWrite(kind));
     const qsizetype reportsBefore = m_reports.size();
-    m_expectedReports.clear();
-    m_expectedReportStarts.clear();
-
-    m_received.clear();
-    m_latestReply.clear();
-    m_dispatched.clear();
-    m_wasDispatched = false;
-    m_chunks = 0;
-    click(info.button);
-    if (kind == CycleKind::ReadParameters)
-        m_pending = RequestCode::rcParameterRead;
-    else if (kind == CycleKind::RealTimeData || kind == CycleKind::OutputValue)
-        m_pending = RequestCode::rcStatusRead;
-    else if (kind == CycleKind::CommunicationTest)
-        m_pending = RequestCode::rcLinkTest;
-
+    sendCommand(kind);
     awaitAnswer(fault, answer);
-    checkReceivedBytes(fault, answer);
-    // The settle expiry hands on everything received so far, from the answer's first
-    // byte: a chunk dropped or replaced before it would show here.
-    if (m_wasDispatched && !m_received.startsWith(m_dispatched))
-        mismatch(cycle + QStringLiteral(": dispatched '%1' is not how the answer began: '%2'")
-                             .arg(printable(m_dispatched), printable(m_received)));
-    if (isSplit(fault) && m_wasDispatched)
-        ++(m_dispatched == m_received ? m_figures.splitsWhole : m_figures.splitsInTwo);
-    applyDispatch(answer);
 
+    checkReceivedBytes(cycle, fault, answer);
+    applyDispatch(answer);
     compareFields(cycle);
     if (m_window->link().requestCode() != m_pending)
         mismatch(cycle + QStringLiteral(": pending request %1, expected %2")
@@ -289,6 +270,25 @@ void SoakRun::runCycle(int index)
     compareSettings(cycle);
     // From here on, anything that arrives belongs to no cycle.
     m_received.clear();
+}
+
+// Presses the command's button; a query's answer is awaited from then on.
+void SoakRun::sendCommand(CycleKind kind)
+{
+    m_expectedReports.clear();
+    m_expectedReportStarts.clear();
+    m_received.clear();
+    m_latestReply.clear();
+    m_dispatched.clear();
+    m_wasDispatched = false;
+    m_chunks = 0;
+    click(infoOf(kind).button);
+    if (kind == CycleKind::ReadParameters)
+        m_pending = RequestCode::rcParameterRead;
+    else if (kind == CycleKind::RealTimeData || kind == CycleKind::OutputValue)
+        m_pending = RequestCode::rcStatusRead;
+    else if (kind == CycleKind::CommunicationTest)
+        m_pending = RequestCode::rcLinkTest;
 }
 
 // The readings of a status answer are pinned to fresh values first, so the answer is
@@ -519,7 +519,7 @@ void SoakRun::awaitHangUpAndReopen()
     openLine();
 }
 
-void SoakRun::checkReceivedBytes(Fault fault, const ExpectedAnswer& answer)
+void SoakRun::checkReceivedBytes(const QString& cycle, Fault fault, const ExpectedAnswer& answer)
 {
     const QByteArray& got = m_received;
     bool asExpected = false;
@@ -544,8 +544,17 @@ void SoakRun::checkReceivedBytes(Fault fault, const ExpectedAnswer& answer)
     }
     m_figures.answerBytesCompared += got.size();
     if (!asExpected)
-        mismatch(QStringLiteral("received '%1' for '%2' (fault: %3)")
-                     .arg(printable(got), printable(answer.bytes), QLatin1String(nameOf(fault))));
+        mismatch(cycle + QStringLiteral(": received '%1' for '%2'")
+                             .arg(printable(got), printable(answer.bytes)));
+    if (!m_wasDispatched)
+        return;
+    // The settle expiry hands on everything received so far, from the answer's first
+    // byte: a chunk dropped or replaced before it would show here.
+    if (!got.startsWith(m_dispatched))
+        mismatch(cycle + QStringLiteral(": dispatched '%1' is not how the answer began: '%2'")
+                             .arg(printable(m_dispatched), printable(got)));
+    if (isSplit(fault))
+        ++(m_dispatched == got ? m_figures.splitsWhole : m_figures.splitsInTwo);
 }
 
 // What the first settle expiry after the click did, by the request pending then. Later

@@ -80,11 +80,12 @@ private:
     void setSetting(const char* key, const QString& value);
     ExpectedAnswer armFault(Fault fault, ExpectedAnswer answer);
 
+    void sendCommand(CycleKind kind);
     void click(const char* button);
     bool openLine();
     void awaitAnswer(Fault fault, const ExpectedAnswer& answer);
     void awaitHangUpAndReopen();
-    void checkReceivedBytes(Fault fault, const ExpectedAnswer& answer);
+    void checkReceivedBytes(const QString& cycle, Fault fault, const ExpectedAnswer& answer);
     void applyDispatch(const ExpectedAnswer& answer);
     bool fillFrom(const ExpectedAnswer& answer, QByteArray view);
     void compareFields(const QString& cycle);

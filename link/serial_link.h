@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+class QTimer;
+
 #include <memory>
 
 namespace qv {
@@ -13,7 +15,12 @@ namespace qv {
 // Owns the connection to the instrument and the state that ties a command to its
 // answer: the pending request, the latest reply and the settle timer (Timer6).
 // The window asks it to open, close and send, and reacts to what it reports.
-class SerialLink : public QObject {
+class ChunkAssembler;
+class PortAdapter;
+struct PortTarget;
+
+class SerialLink : public QObject
+{
     Q_OBJECT
 public:
     explicit SerialLink(QObject* parent = nullptr);
@@ -21,7 +28,9 @@ public:
 
     // Opens "COMn", a device path or socket://HOST:PORT at 9600 8N1. The outcome is
     // reported through opened() or openFailed(); a serial device reports before
-    // this returns. Opening never touches the request, the reply or the timer.
+    // this returns. A socket connects in the background: until it reports, isOpen()
+    // is false, and close() or another open() abandons it without a signal.
+    // Opening never touches the request, the reply or the timer.
     void open(const QString& portName);
     // Closes the port; nothing happens when it is closed.
     void close();
@@ -50,7 +59,20 @@ signals:
     // Timer6 expired; it is already disarmed when this is emitted.
     void settleTimerExpired();
 
-    // Private members are the link's own (port adapter, chunking, Timer6).
+private:
+    PortAdapter* adapterFor(const PortTarget& target) const;
+    void onDataArrived();
+    void onChunk(const QByteArray& chunk);
+    void onConnectionLost(const QString& message);
+
+    PortAdapter* m_serialPort;
+    PortAdapter* m_socketPort;
+    // The adapter of the last open(); null before the first and after close().
+    PortAdapter* m_activePort = nullptr;
+    ChunkAssembler* m_chunks;
+    QTimer* m_settleTimer; // Timer6
+    RequestCode m_requestCode = RequestCode::rcIdle;
+    QByteArray m_latestReply;
 };
 
 } // namespace qv

@@ -136,7 +136,8 @@ Extraction extract(std::string_view text, const std::vector<TagLayout>& layout)
                 result.error = std::move(*message);
                 return result;
             }
-            result.assignments.push_back({digitField.target, std::get<int>(digit)});
+            result.assignments.push_back({digitField.target, {}});
+            result.assignments.back().value.emplace<int>(std::get<int>(digit));
         }
     }
     return result;

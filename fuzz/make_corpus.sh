@@ -50,6 +50,7 @@ seed $c parameters_read_back '005\\;04.00\\;20.00\\;100.0\\;000.0\\;004.0\\;050.
 seed $c signed_and_blank_numbers '7\\;-1.5\\;20\\;1\\;-0.5\\;.\\;--1.2.\\;-\\;\\; 12\\;-5\\;\177\177\177'
 seed $c longest_typed_values '123456\\;12345\\;12345\\;12345\\;12345\\;12345\\;12345\\;12345\\;12345\\;150\\;$FF\\;\200\201\204'
 seed $c delimiters_in_fields '12 \\;1#2\\;1,5\\;\t1\\;1\n\\;\177\\;#\\;,\\;TARVEN#\\;x\\;0x10\\;\207\211\0'
+seed $c nul_in_fields '1\0002\\;\0\\;7\\;\\;\\;\\;\\;\\;\\;5\0\\;\0\\;\200\200\203'
 
 # --- Typed characters: the field length (one byte taken modulo 9 when the flag is set,
 # eight bytes when it is clear), the flag byte, then the code point as four bytes,

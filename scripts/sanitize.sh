@@ -7,8 +7,10 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 # Leaks inside the system's Qt/fontconfig libraries are suppressed by the committed
-# list; leaks in our own code are never suppressed.
-export ASAN_OPTIONS="halt_on_error=1:print_stacktrace=1:detect_leaks=1:strict_string_checks=1:check_initialization_order=1:detect_stack_use_after_return=1"
+# list; leaks in our own code are never suppressed. No strict_string_checks: with it,
+# libxkbcommon-x11 (the xcb platform, under the start script's test) trips the strndup
+# check on the counted, unterminated names it copies.
+export ASAN_OPTIONS="halt_on_error=1:print_stacktrace=1:detect_leaks=1:check_initialization_order=1:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp:print_suppressions=0"
 

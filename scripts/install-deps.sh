@@ -8,6 +8,10 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-dev
     librsvg2-bin appstream desktop-file-utils dpkg-dev
+    # Stands in for the window's "MS Sans Serif" and "Arial" with Arial's metrics; without
+    # it DejaVu Sans is used, whose captions overflow the fixed-size buttons and readings.
+    fonts-liberation2
+    xvfb xauth x11-utils procps
 )
 
 missing=()

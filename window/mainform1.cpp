@@ -6,6 +6,7 @@
 #include "ui_mainform1.h"
 
 #include <QFont>
+#include <QLabel>
 #include <QShowEvent>
 #include <QTimer>
 
@@ -22,14 +23,28 @@ constexpr QSize kWindowOuterSize{628, 541};
 const QString kOpenCaption = QStringLiteral("Open");
 const QString kCloseCaption = QStringLiteral("Close");
 
-// The form's font is "MS Sans Serif"; where it is missing, a metric-compatible sans
-// keeps the captions inside their fixed boxes.
+// The form's font is "MS Sans Serif"; where it is missing, a sans with Arial's metrics
+// comes closest: its captions still fit the fixed boxes of buttons and readings, and
+// are only a few pixels wider than the form's (see growLabelsToCaptions).
 void preferCompatibleFonts()
 {
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("Microsoft Sans Serif"),
                                 QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
                                 QStringLiteral("Nimbus Sans"), QStringLiteral("Arial")});
+}
+
+// Labels size themselves to their caption, as the form's stored widths assume: one whose
+// caption needs more than its stored box grows right and down from its place, never
+// shrinks or moves, and stays within its maximum size (the reading labels are fixed).
+void growLabelsToCaptions(QWidget* form)
+{
+    for (QLabel* label : form->findChildren<QLabel*>()) {
+        if (label->text().isEmpty())
+            continue; // the logo
+        const QSize needed = label->sizeHint().boundedTo(label->maximumSize());
+        label->resize(label->size().expandedTo(needed));
+    }
 }
 
 // Runs one handler's work; a failure is shown to the operator and changes nothing more.
@@ -79,6 +94,7 @@ Tmainform1::Tmainform1(QWidget* parent) : QWidget(parent), m_ui(std::make_unique
     Q_INIT_RESOURCE(mainform1);
     preferCompatibleFonts();
     m_ui->setupUi(this);
+    growLabelsToCaptions(this);
     move(kWindowPosition);
     installFieldFilters();
     connectCommands();

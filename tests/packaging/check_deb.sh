@@ -53,7 +53,7 @@ esac
 
 depends=$(field Depends)
 depends_names=$(echo "$depends" | tr ',|' '\n\n' | awk '{print $1}')
-for lib in libqt6core6 libqt6widgets6 libqt6serialport6 libc6 libstdc++6; do
+for lib in libqt6core6 libqt6widgets6 libqt6serialport6 libc6 libstdc++6 fonts-liberation2; do
     echo "$depends_names" | grep -qxF "$lib" || fail "Depends lacks $lib: $depends"
 done
 

@@ -125,7 +125,7 @@ void PortContentionTest::portHeldElsewhereOpensOnceReleased()
     QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("Button14")),
                       Qt::LeftButton);
     QByteArray sent;
-    QTRY_COMPARE_WITH_TIMEOUT((sent += m_pty->readAvailable(), sent), QByteArray("PPPPPP#VAR#"),
+    QTRY_COMPARE_WITH_TIMEOUT((sent += m_pty->takeReceived(), sent), QByteArray("PPPPPP#VAR#"),
                               kWaitMs);
 }
 

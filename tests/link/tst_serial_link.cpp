@@ -166,11 +166,11 @@ void TestSerialLink::framesArriveByteExact()
     openPty();
     QVERIFY(m_link->send(frame));
     QByteArray received;
-    QTRY_COMPARE_WITH_TIMEOUT((received += m_pty->readAvailable(), received.size()), frame.size(),
+    QTRY_COMPARE_WITH_TIMEOUT((received += m_pty->takeReceived(), received.size()), frame.size(),
                               kWaitMs);
     QCOMPARE(received, frame);
     QTest::qWait(50);
-    QCOMPARE(m_pty->readAvailable(), QByteArray()); // no terminator or echo follows
+    QCOMPARE(m_pty->takeReceived(), QByteArray()); // no terminator or echo follows
 }
 
 void TestSerialLink::queuedFramesArriveWholeAndInOrder()
@@ -181,7 +181,7 @@ void TestSerialLink::queuedFramesArriveWholeAndInOrder()
     QVERIFY(m_link->send(second));
     QByteArray received;
     const qsizetype expected = kQueryFrame.size() + second.size();
-    QTRY_COMPARE_WITH_TIMEOUT((received += m_pty->readAvailable(), received.size()), expected,
+    QTRY_COMPARE_WITH_TIMEOUT((received += m_pty->takeReceived(), received.size()), expected,
                               kWaitMs);
     QCOMPARE(received, kQueryFrame + second);
 }
@@ -209,7 +209,7 @@ void TestSerialLink::sendWhileClosedSendsNothing()
 
     QVERIFY(!m_link->send(kQueryFrame));
     QTest::qWait(100);
-    QCOMPARE(m_pty->readAvailable(), QByteArray());
+    QCOMPARE(m_pty->takeReceived(), QByteArray());
 }
 
 void TestSerialLink::emptyFrameIsRefused()
@@ -217,7 +217,7 @@ void TestSerialLink::emptyFrameIsRefused()
     openPty();
     QVERIFY(!m_link->send(QByteArray()));
     QTest::qWait(100);
-    QCOMPARE(m_pty->readAvailable(), QByteArray());
+    QCOMPARE(m_pty->takeReceived(), QByteArray());
     QVERIFY(m_link->isOpen());
 }
 
@@ -445,7 +445,7 @@ void TestSerialLink::reopenAfterLossWorks()
     QCOMPARE(m_log->count(Kind::Opened), 2);
     QVERIFY(m_link->send(kQueryFrame));
     QByteArray received;
-    QTRY_COMPARE_WITH_TIMEOUT((received += m_pty->readAvailable(), received), kQueryFrame, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT((received += m_pty->takeReceived(), received), kQueryFrame, kWaitMs);
     m_pty->write("answer");
     QTRY_COMPARE_WITH_TIMEOUT(m_log->count(Kind::Chunk), 1, kWaitMs);
     QCOMPARE(m_log->chunks().first(), QByteArray("answer"));

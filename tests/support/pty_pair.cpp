@@ -1,7 +1,9 @@
 #include "pty_pair.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QTest>
 #include <QThread>
 
 #include <cerrno>
@@ -20,6 +22,7 @@ PtyPair::PtyPair()
         m_master = -1;
         return;
     }
+    // The program opens its own descriptor by path; ours is not needed.
     ::close(slave);
     ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
     m_slavePath = QString::fromLocal8Bit(name);
@@ -30,12 +33,12 @@ PtyPair::~PtyPair()
     closeMaster();
 }
 
-void PtyPair::write(const QByteArray& bytes)
+bool PtyPair::write(const QByteArray& bytes)
 {
     qsizetype done = 0;
     QElapsedTimer stuck;
     stuck.start();
-    while (done < bytes.size() && stuck.elapsed() < 10000) {
+    while (m_master >= 0 && done < bytes.size() && stuck.elapsed() < 10000) {
         const ssize_t n = ::write(m_master, bytes.constData() + done, bytes.size() - done);
         if (n > 0) {
             done += n;
@@ -43,19 +46,31 @@ void PtyPair::write(const QByteArray& bytes)
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR)
-            return;
+            return false;
         QCoreApplication::processEvents();
         QThread::usleep(500);
     }
+    return done == bytes.size();
 }
 
-QByteArray PtyPair::readAvailable()
+QByteArray PtyPair::takeReceived()
 {
     QByteArray received;
     char buffer[4096];
     ssize_t n = 0;
-    while ((n = ::read(m_master, buffer, sizeof buffer)) > 0)
+    while (m_master >= 0 && (n = ::read(m_master, buffer, sizeof buffer)) > 0)
         received.append(buffer, n);
+    return received;
+}
+
+QByteArray PtyPair::receive(qsizetype expected, int timeoutMs)
+{
+    QByteArray received = takeReceived();
+    const QDeadlineTimer deadline(timeoutMs);
+    while (received.size() < expected && !deadline.hasExpired()) {
+        QTest::qWait(10);
+        received += takeReceived();
+    }
     return received;
 }
 

@@ -2,10 +2,12 @@
 
 #include "error_report.h"
 #include "field_filter.h"
+#include "group_box_style.h"
 #include "reply_dispatch.h"
 #include "ui_mainform1.h"
 
 #include <QFont>
+#include <QGroupBox>
 #include <QLabel>
 #include <QShowEvent>
 #include <QTimer>
@@ -20,6 +22,7 @@ namespace {
 
 constexpr QPoint kWindowPosition{331, 273};
 constexpr QSize kWindowOuterSize{628, 541};
+constexpr int kHeadingPixelSize = 19;
 const QString kOpenCaption = QStringLiteral("Open");
 const QString kCloseCaption = QStringLiteral("Close");
 
@@ -94,6 +97,7 @@ Tmainform1::Tmainform1(QWidget* parent) : QWidget(parent), m_ui(std::make_unique
     Q_INIT_RESOURCE(mainform1);
     preferCompatibleFonts();
     m_ui->setupUi(this);
+    applyClassicLook();
     growLabelsToCaptions(this);
     move(kWindowPosition);
     installFieldFilters();
@@ -103,6 +107,21 @@ Tmainform1::Tmainform1(QWidget* parent) : QWidget(parent), m_ui(std::make_unique
 }
 
 Tmainform1::~Tmainform1() = default;
+
+// What the form file cannot say: the heading's size in pixels, and group boxes drawn
+// with their title on the frame line (a style for them alone; their children keep the
+// application's style).
+void Tmainform1::applyClassicLook()
+{
+    QFont heading = m_ui->Label59->font();
+    heading.setPixelSize(kHeadingPixelSize);
+    m_ui->Label59->setFont(heading);
+
+    auto* groupBoxStyle = new GroupBoxStyle;
+    groupBoxStyle->setParent(this);
+    for (QGroupBox* box : findChildren<QGroupBox*>())
+        box->setStyle(groupBoxStyle);
+}
 
 bool Tmainform1::PortOpen() const
 {

@@ -37,6 +37,7 @@ private:
     void FormCreate();
     void connectCommands();
     void connectLink();
+    void applyClassicLook();
     void installFieldFilters();
 
     // Open/Close toggle and what the link reports about it.

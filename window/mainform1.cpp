@@ -2,10 +2,12 @@
 
 #include "error_report.h"
 #include "field_filter.h"
+#include "form_extras.h"
 #include "group_box_style.h"
 #include "reply_dispatch.h"
 #include "ui_mainform1.h"
 
+#include <QContextMenuEvent>
 #include <QFont>
 #include <QGroupBox>
 #include <QLabel>
@@ -92,7 +94,8 @@ QString receiveViewText(const QByteArray& reply)
 
 } // namespace
 
-Tmainform1::Tmainform1(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<Ui::Tmainform1>())
+Tmainform1::Tmainform1(QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::Tmainform1>()), m_extras(new qv::FormExtras(*this))
 {
     Q_INIT_RESOURCE(mainform1);
     preferCompatibleFonts();
@@ -167,6 +170,18 @@ void Tmainform1::connectLink()
     connect(&m_link, &qv::SerialLink::connectionLost, this, &Tmainform1::linkLost);
     connect(&m_link, &qv::SerialLink::chunkReceived, this, &Tmainform1::Comm1ReceiveData);
     connect(&m_link, &qv::SerialLink::settleTimerExpired, this, &Tmainform1::Timer6Timer);
+}
+
+void Tmainform1::setPortName(const QString& name)
+{
+    m_ui->SPREALCOM->setEditText(name);
+}
+
+// Right-clicks on the form's background, a group box or a label come here; the edits
+// and lists keep their own menus.
+void Tmainform1::contextMenuEvent(QContextMenuEvent* event)
+{
+    m_extras->showContextMenu(event->globalPos());
 }
 
 // Open/Close: the caption turns to "Close" only once the port has really opened, so a

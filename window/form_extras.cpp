@@ -1,0 +1,47 @@
+#include "form_extras.h"
+
+#include "live_readings_window.h"
+#include "mainform1.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace qv {
+
+FormExtras::FormExtras(Tmainform1& form) : QObject(&form), m_form(form)
+{
+    m_liveReadingsAction =
+        addAction(tr("Live Readings..."), QKeySequence(Qt::CTRL | Qt::Key_L), "actionLiveReadings");
+    connect(m_liveReadingsAction, &QAction::triggered, this, &FormExtras::showLiveReadings);
+}
+
+// The action's shortcut works anywhere in the form's window from the start.
+QAction* FormExtras::addAction(const QString& text, const QKeySequence& shortcut, const char* name)
+{
+    auto* action = new QAction(text, this);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcut(shortcut);
+    action->setShortcutContext(Qt::WindowShortcut);
+    m_form.addAction(action);
+    return action;
+}
+
+void FormExtras::showContextMenu(const QPoint& globalPosition)
+{
+    if (m_menu == nullptr) {
+        m_menu = new QMenu(&m_form);
+        m_menu->setObjectName(QStringLiteral("formContextMenu"));
+        m_menu->addActions(m_form.actions());
+    }
+    m_menu->popup(globalPosition);
+}
+
+void FormExtras::showLiveReadings()
+{
+    if (m_liveReadings == nullptr)
+        m_liveReadings = new LiveReadingsWindow(
+            m_form.link(), [this] { m_form.requestRealTimeData(); }, &m_form);
+    m_liveReadings->showAndStart();
+}
+
+} // namespace qv

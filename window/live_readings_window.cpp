@@ -31,19 +31,17 @@ double seconds(std::chrono::milliseconds interval)
     return double(interval.count()) / 1000.0;
 }
 
-// The readings' whole span at the shortest interval, plus one.
-std::size_t historyCapacity()
+// The readings of the whole span at the shortest interval, plus one.
+std::size_t historyCapacity(std::chrono::milliseconds span)
 {
-    return std::size_t(std::chrono::milliseconds(LiveReadingsWindow::kHistorySpan) /
-                       LiveReadingsWindow::kShortestInterval) +
-           1;
+    return std::size_t(span / LiveReadingsWindow::kShortestInterval) + 1;
 }
 
 } // namespace
 
 LiveReadingsWindow::LiveReadingsWindow(SerialLink& link, std::function<void()> requestRealTimeData,
-                                       QWidget* parent)
-    : QWidget(parent, Qt::Window), m_history(kHistorySpan, historyCapacity()),
+                                       QWidget* parent, std::chrono::milliseconds historySpan)
+    : QWidget(parent, Qt::Window), m_history(historySpan, historyCapacity(historySpan)),
       m_poller(new LivePoller(link, std::move(requestRealTimeData), this))
 {
     setObjectName(QStringLiteral("LiveReadings"));

@@ -19,7 +19,7 @@ class StripChart;
 
 // "Live Readings": a second window that polls Real-Time Data at an interval and draws
 // UTODV, AD01 and AD02 against time, with their current values, pause / resume and an
-// export of what it holds as CSV. It keeps the last hour of readings.
+// export of what it holds as CSV. It keeps the last hour of readings, no more.
 class LiveReadingsWindow : public QWidget
 {
     Q_OBJECT
@@ -29,8 +29,10 @@ public:
     static constexpr std::chrono::milliseconds kDefaultInterval{1000};
     static constexpr std::chrono::hours kHistorySpan{1};
 
+    // `historySpan` is how far back the readings are kept (and exported).
     LiveReadingsWindow(SerialLink& link, std::function<void()> requestRealTimeData,
-                       QWidget* parent = nullptr);
+                       QWidget* parent = nullptr,
+                       std::chrono::milliseconds historySpan = kHistorySpan);
     ~LiveReadingsWindow() override;
 
     // Shows the window and starts polling (again, if it was paused or stopped).

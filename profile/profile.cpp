@@ -43,27 +43,26 @@ enum class Rule {
 struct SettingRule
 {
     Rule rule;
-    Command command;                  // the write frame that carries the setting
     ItemList items;                   // Rule::Item only
     std::string FieldSnapshot::*text; // where the window holds its text (not for items)
     int FieldSnapshot::*index;        // where the window holds its index (items only)
 };
 
 constexpr std::array<SettingField, 14> kSettingFields = {{
-    {"address", &ProfileSettings::address},
-    {"baud_rate", &ProfileSettings::baudRate},
-    {"parity", &ProfileSettings::parity},
-    {"output_variable", &ProfileSettings::outputVariable},
-    {"output_4ma", &ProfileSettings::output4mA},
-    {"output_20ma", &ProfileSettings::output20mA},
-    {"ad1_urv", &ProfileSettings::ad1Urv},
-    {"ad1_lrv", &ProfileSettings::ad1Lrv},
-    {"ad1_start", &ProfileSettings::ad1Start},
-    {"ad2_urv", &ProfileSettings::ad2Urv},
-    {"ad2_lrv", &ProfileSettings::ad2Lrv},
-    {"ad2_start", &ProfileSettings::ad2Start},
-    {"ad1_fine_tuning", &ProfileSettings::ad1FineTuning},
-    {"ad2_fine_tuning", &ProfileSettings::ad2FineTuning},
+    {"address", &ProfileSettings::address, Command::WriteAddress},
+    {"baud_rate", &ProfileSettings::baudRate, Command::WriteRs485},
+    {"parity", &ProfileSettings::parity, Command::WriteRs485},
+    {"output_variable", &ProfileSettings::outputVariable, Command::WriteOutput},
+    {"output_4ma", &ProfileSettings::output4mA, Command::WriteOutput},
+    {"output_20ma", &ProfileSettings::output20mA, Command::WriteOutput},
+    {"ad1_urv", &ProfileSettings::ad1Urv, Command::WriteAd1Range},
+    {"ad1_lrv", &ProfileSettings::ad1Lrv, Command::WriteAd1Range},
+    {"ad1_start", &ProfileSettings::ad1Start, Command::WriteAd1Range},
+    {"ad2_urv", &ProfileSettings::ad2Urv, Command::WriteAd2Range},
+    {"ad2_lrv", &ProfileSettings::ad2Lrv, Command::WriteAd2Range},
+    {"ad2_start", &ProfileSettings::ad2Start, Command::WriteAd2Range},
+    {"ad1_fine_tuning", &ProfileSettings::ad1FineTuning, Command::WriteFineTuning1},
+    {"ad2_fine_tuning", &ProfileSettings::ad2FineTuning, Command::WriteFineTuning2},
 }};
 
 // Same order as kSettingFields.
@@ -71,20 +70,20 @@ const std::array<SettingRule, 14>& settingRules()
 {
     using F = FieldSnapshot;
     static const std::array<SettingRule, 14> rules = {{
-        {Rule::Address, Command::WriteAddress, {}, &F::station, nullptr},
-        {Rule::Item, Command::WriteRs485, kBaudRateItems, nullptr, &F::baudIndex},
-        {Rule::Item, Command::WriteRs485, kParityItems, nullptr, &F::parityIndex},
-        {Rule::Item, Command::WriteOutput, kOutputVariableItems, nullptr, &F::outputVariableIndex},
-        {Rule::Numeric, Command::WriteOutput, {}, &F::davl, nullptr},
-        {Rule::Numeric, Command::WriteOutput, {}, &F::davh, nullptr},
-        {Rule::Numeric, Command::WriteAd1Range, {}, &F::ad1h, nullptr},
-        {Rule::Numeric, Command::WriteAd1Range, {}, &F::ad1l, nullptr},
-        {Rule::Numeric, Command::WriteAd1Range, {}, &F::ad1ld, nullptr},
-        {Rule::Numeric, Command::WriteAd2Range, {}, &F::ad2h, nullptr},
-        {Rule::Numeric, Command::WriteAd2Range, {}, &F::ad2l, nullptr},
-        {Rule::Numeric, Command::WriteAd2Range, {}, &F::ad2ld, nullptr},
-        {Rule::FineTuning, Command::WriteFineTuning1, {}, &F::edit1, nullptr},
-        {Rule::FineTuning, Command::WriteFineTuning2, {}, &F::edit2, nullptr},
+        {Rule::Address, {}, &F::station, nullptr},
+        {Rule::Item, kBaudRateItems, nullptr, &F::baudIndex},
+        {Rule::Item, kParityItems, nullptr, &F::parityIndex},
+        {Rule::Item, kOutputVariableItems, nullptr, &F::outputVariableIndex},
+        {Rule::Numeric, {}, &F::davl, nullptr},
+        {Rule::Numeric, {}, &F::davh, nullptr},
+        {Rule::Numeric, {}, &F::ad1h, nullptr},
+        {Rule::Numeric, {}, &F::ad1l, nullptr},
+        {Rule::Numeric, {}, &F::ad1ld, nullptr},
+        {Rule::Numeric, {}, &F::ad2h, nullptr},
+        {Rule::Numeric, {}, &F::ad2l, nullptr},
+        {Rule::Numeric, {}, &F::ad2ld, nullptr},
+        {Rule::FineTuning, {}, &F::edit1, nullptr},
+        {Rule::FineTuning, {}, &F::edit2, nullptr},
     }};
     return rules;
 }
@@ -172,7 +171,7 @@ QString ruleProblem(const SettingRule& rule, const QString& value)
 
 // Builds the setting's write frame from the defaults with only this setting changed,
 // so a refusal is this setting's own.
-QString frameProblem(const SettingRule& rule, const QString& value)
+QString frameProblem(const SettingRule& rule, Command command, const QString& value)
 {
     FieldSnapshot fields = toFieldSnapshot(ProfileSettings{.output4mA = "0",
                                                            .output20mA = "0",
@@ -188,7 +187,7 @@ QString frameProblem(const SettingRule& rule, const QString& value)
         fields.*rule.index = itemIndex(rule.items, value.toStdString());
     }
     try {
-        buildCommand(rule.command, fields);
+        buildCommand(command, fields);
     } catch (const OperatorError& error) {
         return QString::fromStdString(error.what());
     }
@@ -369,7 +368,7 @@ QList<ProfileError> settingsProblems(const ProfileSettings& settings, const QStr
         const QString& value = settings.*field.member;
         QString problem = ruleProblem(settingRules()[i], value);
         if (problem.isEmpty()) {
-            problem = frameProblem(settingRules()[i], value);
+            problem = frameProblem(settingRules()[i], field.command, value);
         }
         if (!problem.isEmpty()) {
             problems.append(ProfileError(file, settingKey(field), quoted(value), problem));

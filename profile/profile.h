@@ -38,11 +38,13 @@ struct ProfileSettings
     bool operator==(const ProfileSettings&) const = default;
 };
 
-// One setting: its key in the file's "settings" object and where it is held.
+// One setting: its key in the file's "settings" object, where it is held, and the
+// write frame that carries it to the instrument.
 struct SettingField
 {
     const char* key; // snake_case, stable
     QString ProfileSettings::*member;
+    Command command;
 };
 
 // The 14 settings in the window's order (address, RS-485, output, AD1, AD2, fine-tuning).

@@ -113,7 +113,9 @@ void SerialLink::onDataArrived()
     auto* port = qobject_cast<PortAdapter*>(sender());
     if (port == nullptr || port != m_activePort)
         return;
-    m_chunks->append(port->readAll());
+    const QByteArray bytes = port->readAll();
+    emit bytesReceived(bytes);
+    m_chunks->append(bytes);
 }
 
 // A chunk that comes while Timer6 runs belongs to the same answer and is appended, so

@@ -63,6 +63,10 @@ signals:
     void frameSent(const QByteArray& frame);
     // The device went away while open; the link is already closed when this is emitted.
     void connectionLost(const QString& message);
+    // Bytes as they come from the port, before they are cut into chunks: for a caller
+    // that can tell from the bytes alone that an answer is whole, without waiting for
+    // the chunk gap. Chunks and the settle timer run as they always do.
+    void bytesReceived(const QByteArray& bytes);
     // A chunk arrived; latestReply is what the receive view shows.
     void chunkReceived(const QByteArray& chunk, const QByteArray& latestReply);
     // Timer6 expired; it is already disarmed when this is emitted.

@@ -7,9 +7,9 @@ namespace qv {
 
 namespace {
 
-constexpr const char* kLineEnd = "\r\n";
+constexpr char kLineEnd = '\n';
 
-std::string localTime(std::chrono::system_clock::time_point time)
+std::string utcTime(std::chrono::system_clock::time_point time)
 {
     using namespace std::chrono;
     const auto sinceEpoch = time.time_since_epoch();
@@ -21,10 +21,10 @@ std::string localTime(std::chrono::system_clock::time_point time)
     }
     const std::time_t whole = std::time_t(seconds.count());
     std::tm parts{};
-    localtime_r(&whole, &parts);
+    gmtime_r(&whole, &parts);
     char text[40];
     const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &parts);
-    std::snprintf(text + length, sizeof text - length, ".%03d", int(millis));
+    std::snprintf(text + length, sizeof text - length, ".%03dZ", int(millis));
     return text;
 }
 
@@ -52,8 +52,8 @@ std::string readingsCsvHeader()
 
 std::string readingsCsvRow(const Reading& reading)
 {
-    return localTime(reading.time) + ',' + field(reading.address) + ',' + field(reading.utodv) +
-           ',' + field(reading.ad01) + ',' + field(reading.ad02) + kLineEnd;
+    return utcTime(reading.time) + ',' + field(reading.address) + ',' + field(reading.utodv) + ',' +
+           field(reading.ad01) + ',' + field(reading.ad02) + kLineEnd;
 }
 
 } // namespace qv

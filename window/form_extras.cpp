@@ -2,6 +2,7 @@
 
 #include "live_readings_window.h"
 #include "mainform1.h"
+#include "settings_files.h"
 
 #include <QAction>
 #include <QMenu>
@@ -10,6 +11,12 @@ namespace qv {
 
 FormExtras::FormExtras(Tmainform1& form) : QObject(&form), m_form(form)
 {
+    m_saveAction = addAction(tr("Save Settings As..."), QKeySequence(Qt::CTRL | Qt::Key_S),
+                             "actionSaveSettings");
+    connect(m_saveAction, &QAction::triggered, this, [this] { saveSettingsAs(m_form); });
+    m_loadAction =
+        addAction(tr("Load Settings..."), QKeySequence(Qt::CTRL | Qt::Key_O), "actionLoadSettings");
+    connect(m_loadAction, &QAction::triggered, this, [this] { loadSettings(m_form); });
     m_liveReadingsAction =
         addAction(tr("Live Readings..."), QKeySequence(Qt::CTRL | Qt::Key_L), "actionLiveReadings");
     connect(m_liveReadingsAction, &QAction::triggered, this, &FormExtras::showLiveReadings);
@@ -31,7 +38,10 @@ void FormExtras::showContextMenu(const QPoint& globalPosition)
     if (m_menu == nullptr) {
         m_menu = new QMenu(&m_form);
         m_menu->setObjectName(QStringLiteral("formContextMenu"));
-        m_menu->addActions(m_form.actions());
+        m_menu->addAction(m_saveAction);
+        m_menu->addAction(m_loadAction);
+        m_menu->addSeparator();
+        m_menu->addAction(m_liveReadingsAction);
     }
     m_menu->popup(globalPosition);
 }

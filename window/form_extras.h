@@ -33,6 +33,8 @@ private:
     QAction* addAction(const QString& text, const QKeySequence& shortcut, const char* name);
 
     Tmainform1& m_form;
+    QAction* m_saveAction;
+    QAction* m_loadAction;
     QAction* m_liveReadingsAction;
     QMenu* m_menu = nullptr;
     LiveReadingsWindow* m_liveReadings = nullptr;

@@ -262,6 +262,25 @@ qv::FieldSnapshot Tmainform1::snapshotFields() const
     return fields;
 }
 
+void Tmainform1::setFields(const qv::FieldSnapshot& fields)
+{
+    const auto text = [](const std::string& value) { return QString::fromStdString(value); };
+    m_ui->Station->setText(text(fields.station));
+    selectItem(m_ui->MR485BT, fields.baudIndex);
+    selectItem(m_ui->MR485JN, fields.parityIndex);
+    selectItem(m_ui->ComboBox1, fields.outputVariableIndex);
+    m_ui->DAVL->setText(text(fields.davl));
+    m_ui->DAVH->setText(text(fields.davh));
+    m_ui->AD1H->setText(text(fields.ad1h));
+    m_ui->AD1L->setText(text(fields.ad1l));
+    m_ui->AD1LD->setText(text(fields.ad1ld));
+    m_ui->AD2H->setText(text(fields.ad2h));
+    m_ui->AD2L->setText(text(fields.ad2l));
+    m_ui->AD2LD->setText(text(fields.ad2ld));
+    m_ui->Edit1->setText(text(fields.edit1));
+    m_ui->Edit2->setText(text(fields.edit2));
+}
+
 void Tmainform1::Comm1ReceiveData()
 {
     m_ui->Memo8->setPlainText(receiveViewText(m_link.latestReply()));

@@ -40,6 +40,10 @@ public:
     void setPortName(const QString& name);
     // Runs the Real-Time Data command exactly as its button does.
     void requestRealTimeData() { Button124Click(); }
+    // The 14 configuration fields, as a command would take them, and filled at once
+    // (a list index without an item leaves that list with no selection).
+    qv::FieldSnapshot fields() const { return snapshotFields(); }
+    void setFields(const qv::FieldSnapshot& fields);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -152,8 +152,9 @@ class ReadingsCsv : public testing::Test
 protected:
     void SetUp() override
     {
+        // Far from UTC, so a local time would show.
         m_oldZone = std::getenv("TZ") ? std::getenv("TZ") : "";
-        setenv("TZ", "UTC", 1);
+        setenv("TZ", "Asia/Kathmandu", 1);
         tzset();
     }
     void TearDown() override
@@ -168,26 +169,26 @@ private:
 
 TEST_F(ReadingsCsv, HeaderNamesTheColumns)
 {
-    EXPECT_EQ(qv::readingsCsvHeader(), "time,address,UTODV,AD01,AD02\r\n");
+    EXPECT_EQ(qv::readingsCsvHeader(), "time,address,UTODV,AD01,AD02\n");
 }
 
-TEST_F(ReadingsCsv, RowHoldsTimeToTheMillisecondAndTheValuesAsWritten)
+TEST_F(ReadingsCsv, RowHoldsUtcTimeToTheMillisecondAndTheValuesAsWritten)
 {
     qv::Reading reading = readingAt(kStart + 1234ms, "-05.00");
-    EXPECT_EQ(qv::readingsCsvRow(reading), "2027-01-15T08:00:01.234,001,12.000,-05.00,025.00\r\n");
+    EXPECT_EQ(qv::readingsCsvRow(reading), "2027-01-15T08:00:01.234Z,001,12.000,-05.00,025.00\n");
 }
 
 TEST_F(ReadingsCsv, ValuesThatWouldBreakTheRowAreQuoted)
 {
     qv::Reading reading{kStart, "0,1", "1\"2", "a\r\nb", "ok"};
     EXPECT_EQ(qv::readingsCsvRow(reading),
-              "2027-01-15T08:00:00.000,\"0,1\",\"1\"\"2\",\"a\r\nb\",ok\r\n");
+              "2027-01-15T08:00:00.000Z,\"0,1\",\"1\"\"2\",\"a\r\nb\",ok\n");
 }
 
 TEST_F(ReadingsCsv, TimesBefore1970CountTheFractionForward)
 {
     qv::Reading reading = readingAt(Clock::from_time_t(0) - 250ms);
-    EXPECT_EQ(qv::readingsCsvRow(reading).substr(0, 23), "1969-12-31T23:59:59.750");
+    EXPECT_EQ(qv::readingsCsvRow(reading).substr(0, 24), "1969-12-31T23:59:59.750Z");
 }
 
 } // namespace

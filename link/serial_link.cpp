@@ -81,11 +81,21 @@ void SerialLink::setRequestCode(RequestCode code)
     m_requestCode = code;
 }
 
-void SerialLink::beginQuery(RequestCode code)
+void SerialLink::beginCommand(RequestCode query)
 {
-    m_requestCode = code;
+    if (m_activePort != nullptr)
+        m_chunks->append(m_activePort->readAll());
+    m_chunks->flush();
+    if (m_settleTimer->isActive()) {
+        m_settleTimer->stop();
+        emit settleTimerExpired();
+    }
+    // Whatever came while that answer was being dealt with (an error box waits for the
+    // operator) still predates the command.
     m_settleTimer->stop();
+    m_chunks->discard();
     m_latestReply.clear();
+    m_requestCode = query;
 }
 
 const QByteArray& SerialLink::latestReply() const

@@ -43,10 +43,12 @@ public:
 
     RequestCode requestCode() const;
     void setRequestCode(RequestCode code);
-    // A query was sent: its answer starts a new reply. Whatever an earlier command's
-    // answer left unsettled is dropped and the settle timer disarmed, so that text is
-    // never taken for this query's answer.
-    void beginQuery(RequestCode code);
+    // A command is about to be sent; what arrives from now on is its answer. Everything
+    // received before, bytes not yet cut into a chunk included, belongs to earlier
+    // commands: an answer that has begun to arrive is settled now (settleTimerExpired,
+    // with the request it was awaited for), one that has not is abandoned. Then the
+    // reply starts empty, and `query` (rcIdle for a write) is what its answer is for.
+    void beginCommand(RequestCode query);
 
     // Chunks received since the settle timer was last armed, one char per byte.
     const QByteArray& latestReply() const;

@@ -15,10 +15,12 @@ ErrorReportSink& reportSink()
     return sink;
 }
 
+// The program file's name up to its first period, every character after the first in
+// lower case; the first is kept as it stands ("QV418K.Config" gives "Qv418k").
 QString applicationTitle(const QString& programFileName)
 {
     const QString stem = programFileName.section(u'.', 0, 0);
-    return stem.left(1).toUpper() + stem.mid(1).toLower();
+    return stem.left(1) + stem.mid(1).toLower();
 }
 
 QString sentence(const QString& message)

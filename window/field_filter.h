@@ -4,12 +4,14 @@
 
 #include <QObject>
 
+class QInputMethodEvent;
 class QKeyEvent;
 class QLineEdit;
 
-// Intercepts the characters typed into one entry field and swallows those its filter
-// refuses, before the field inserts them. Only typing is filtered: pasted text and
-// text set by the program reach the field unchecked.
+// Intercepts the characters typed into one entry field, by key or committed by an
+// input method, and swallows those its filter refuses before the field inserts them.
+// Only typing is filtered: pasted or dropped text and text set by the program reach
+// the field unchecked.
 class FieldFilter : public QObject
 {
     Q_OBJECT
@@ -22,6 +24,9 @@ protected:
 
 private:
     bool refuses(const QKeyEvent& event) const;
+    bool filterCommit(const QInputMethodEvent& event);
+    // The characters of `text` the filter lets through when typed one after another.
+    QString acceptedAsTyped(const QString& text) const;
 
     qv::FieldFilter m_filter;
     QLineEdit* m_field;

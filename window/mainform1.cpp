@@ -233,8 +233,7 @@ void Tmainform1::runCommand(qv::Command command)
 {
     reportingFailures(this, [&] {
         const qv::CommandFrame frame = qv::buildCommand(command, snapshotFields());
-        if (frame.requestCode)
-            m_link.beginQuery(*frame.requestCode);
+        m_link.beginCommand(frame.requestCode.value_or(qv::RequestCode::rcIdle));
         if (frame.showInSendView)
             m_ui->discomm->setText(QString::fromLatin1(frame.bytes));
         m_ui->Memo8->clear();

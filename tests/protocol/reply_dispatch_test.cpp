@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -86,6 +87,22 @@ TEST(DispatchExtraction, StatusReadCarriesTheAddress)
     ASSERT_EQ(outcome.extraction.assignments.size(), 1u);
     EXPECT_EQ(outcome.extraction.assignments[0],
               (qv::Assignment{qv::Target::Station, std::string("042")}));
+}
+
+// One text read both ways: a status answer is searched whole, a parameter answer only
+// up to its first NUL.
+TEST(DispatchExtraction, OneTextWithANulReadAsStatusAndAsParameters)
+{
+    constexpr std::string_view text =
+        "STQ:007A01:012.50\0A02:-03.00STC1:042AD01:100.0,000.0,004.0"sv;
+    using qv::Assignment;
+    using qv::Target;
+    EXPECT_EQ(qv::dispatchReply(RequestCode::rcStatusRead, text).extraction.assignments,
+              (std::vector<Assignment>{{Target::Station, std::string("042")},
+                                       {Target::AD1XS, std::string("012.50")},
+                                       {Target::AD2XS, std::string("-03.00")}}));
+    EXPECT_EQ(qv::dispatchReply(RequestCode::rcParameterRead, text).extraction.assignments,
+              (std::vector<Assignment>{{Target::Station, std::string("007")}}));
 }
 
 } // namespace

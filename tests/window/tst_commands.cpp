@@ -114,8 +114,8 @@ void CommandsTest::buttonSendsFrame_data()
     sent("Output Value asks AA and awaits a status answer", "Button3", initial, parameters,
          "PPPPPP#AA#", status);
 
-    sent("address set sends the initial 000, leaving a pending query in place", "Button4", initial,
-         parameters, "TARVEN#ST:000#", parameters);
+    sent("address set sends the initial 000 and gives up a query still unanswered", "Button4",
+         initial, parameters, "TARVEN#ST:000#", idle);
     sent("address 7 is sent zero-padded", "Button4", {{"Station", "7"}}, idle, "TARVEN#ST:007#",
          idle);
     sent("address 123456 is sent in full", "Button4", {{"Station", "123456"}}, idle,
@@ -124,8 +124,8 @@ void CommandsTest::buttonSendsFrame_data()
             "'' is not a valid integer value.");
 
     row("RS-485 set sends both indices and leaves the send view as it was", "Button188",
-        {{"MR485BT", 4}, {"MR485JN", 2}}, parameters, "TARVEN#MR485B:4,2#", parameters,
-        kPreviousFrame, "");
+        {{"MR485BT", 4}, {"MR485JN", 2}}, parameters, "TARVEN#MR485B:4,2#", idle, kPreviousFrame,
+        "");
     row("RS-485 set with no baud rate selected sends -1", "Button188", {{"MR485BT", -1}}, idle,
         "TARVEN#MR485B:-1,0#", idle, kPreviousFrame, "");
     row("RS-485 set with a typed parity that names no item sends -1", "Button188",

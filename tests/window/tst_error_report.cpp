@@ -12,15 +12,15 @@ class ErrorReportTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void captionIsProgramNameCapitalised_data();
-    void captionIsProgramNameCapitalised();
+    void captionIsProgramNameWithLowerCaseTail_data();
+    void captionIsProgramNameWithLowerCaseTail();
     void periodAddedAfterCharactersSortingAfterPeriod_data();
     void periodAddedAfterCharactersSortingAfterPeriod();
     void sinkReceivesWhatTheBoxWouldShow();
     void realBoxIsModalCriticalWithOk();
 };
 
-void ErrorReportTest::captionIsProgramNameCapitalised_data()
+void ErrorReportTest::captionIsProgramNameWithLowerCaseTail_data()
 {
     QTest::addColumn<QString>("programFileName");
     QTest::addColumn<QString>("caption");
@@ -28,13 +28,15 @@ void ErrorReportTest::captionIsProgramNameCapitalised_data()
                         const QString& caption) {
         QTest::newRow(sentence) << programFileName << caption;
     };
-    row("the program's own name", "qv418k-config", "Qv418k-config");
+    row("the program's own name stays as it is", "qv418k-config", "qv418k-config");
     row("upper case and an extension", "QV418K-CONFIG.EXE", "Qv418k-config");
-    row("cut at the first of several periods", "tool.v2.exe", "Tool");
-    row("a one-letter name", "q", "Q");
+    row("the first character keeps its case", "QV418K.Config", "Qv418k");
+    row("a lower-case first character is not raised", "tool.v2.exe", "tool");
+    row("a one-letter name", "q", "q");
+    row("mixed case after the first", "qV418K-Config", "qv418k-config");
 }
 
-void ErrorReportTest::captionIsProgramNameCapitalised()
+void ErrorReportTest::captionIsProgramNameWithLowerCaseTail()
 {
     QFETCH(QString, programFileName);
     QFETCH(QString, caption);
@@ -75,7 +77,7 @@ void ErrorReportTest::sinkReceivesWhatTheBoxWouldShow()
     reportError(nullptr, "Error opening serial port");
     setErrorReportSink({});
     // This test program's file name stands in for the application's.
-    QCOMPARE(seen, QStringList({"Tst_window_error_report", "Error opening serial port."}));
+    QCOMPARE(seen, QStringList({"tst_window_error_report", "Error opening serial port."}));
 }
 
 void ErrorReportTest::realBoxIsModalCriticalWithOk()
@@ -108,7 +110,7 @@ void ErrorReportTest::realBoxIsModalCriticalWithOk()
     reportError(nullptr, "Error opening serial port");
     QVERIFY(modal);
     QCOMPARE(icon, QMessageBox::Critical);
-    QCOMPARE(caption, QString("Tst_window_error_report"));
+    QCOMPARE(caption, QString("tst_window_error_report"));
     QCOMPARE(text, QString("Error opening serial port."));
     QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
 }

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QTest>
 #include <QTestEventList>
@@ -17,6 +18,8 @@ private slots:
 
     void typing_data();
     void typing();
+    void inputMethodCommit_data();
+    void inputMethodCommit();
     void pastedTextIsNotFiltered();
 
 private:
@@ -87,6 +90,29 @@ void FieldFilterTest::typing_data()
     row("Station refuses point, minus, letters and blanks", "Station", "12", keys(".-a "), "12");
     row("Station at its limit accepts backspace", "Station", "123456", backspaceAtEnd, "12345");
 
+    // Keypad keys carry the keypad modifier, so Ctrl with one of them is no shortcut:
+    // the field inserts its character, which the filter must judge like any other.
+    const Qt::KeyboardModifiers ctrlKeypad = Qt::ControlModifier | Qt::KeypadModifier;
+    row("DAVL at its limit refuses keypad characters typed with Ctrl", "DAVL", "12345",
+        key(Qt::Key_Plus, ctrlKeypad) + key(Qt::Key_6, ctrlKeypad) +
+            key(Qt::Key_Asterisk, ctrlKeypad),
+        "12345");
+    row("DAVL refuses keypad plus typed with Ctrl", "DAVL", "1", key(Qt::Key_Plus, ctrlKeypad),
+        "1");
+    row("DAVL takes a keypad digit typed with Ctrl", "DAVL", "1", key(Qt::Key_5, ctrlKeypad), "15");
+    row("Station refuses keypad minus typed with Ctrl", "Station", "12",
+        key(Qt::Key_Minus, ctrlKeypad), "12");
+    row("Station refuses a letter typed with Alt", "Station", "12", key(Qt::Key_A, Qt::AltModifier),
+        "12");
+    // Shortcuts that insert nothing are the field's own business.
+    row("DAVL at its limit still copies and pastes with Ctrl+C and Ctrl+V", "DAVL", "12",
+        selectAll + key(Qt::Key_C, Qt::ControlModifier) + key(Qt::Key_End) +
+            key(Qt::Key_V, Qt::ControlModifier),
+        "1212");
+    row("Station undoes with Ctrl+Z", "Station", "12",
+        key(Qt::Key_End) + keys("3") + key(Qt::Key_Z, Qt::ControlModifier), "12");
+    row("Station lets Tab move on without a change", "Station", "12", key(Qt::Key_Tab), "12");
+
     row("Edit1 takes any character", "Edit1", "", keys("a#, x-"), "a#, x-");
     row("Edit2 takes text beyond five characters", "Edit2", "", keys("1234567"), "1234567");
     row("discomm takes any character", "discomm", "", keys("PP#x"), "PP#x");
@@ -104,6 +130,40 @@ void FieldFilterTest::typing()
     typed.simulate(edit);
     QCOMPARE(edit->text(), after);
     QVERIFY(m_harness->reports.isEmpty());
+}
+
+// Text committed by an input method is judged character by character as if typed: the
+// refused characters are left out, the length limit counts the accepted ones.
+void FieldFilterTest::inputMethodCommit_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("commit");
+    QTest::addColumn<QString>("after");
+    const auto row = [](const char* sentence, const char* field, const QString& before,
+                        const QString& commit, const QString& after) {
+        QTest::newRow(sentence) << field << before << commit << after;
+    };
+    row("DAVL drops letters and delimiters", "DAVL", "", "ab,#x", "");
+    row("DAVL keeps the digits between refused characters", "DAVL", "", "1a2,3", "123");
+    row("DAVL stops at five characters", "DAVL", "12", "3456", "12345");
+    row("Station refuses a point and a minus", "Station", "7", "-8.9", "789");
+    row("Station at its limit refuses everything", "Station", "123456", "7", "123456");
+    row("Edit1 takes anything", "Edit1", "", "ab,#x", "ab,#x");
+}
+
+void FieldFilterTest::inputMethodCommit()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, before);
+    QFETCH(QString, commit);
+    QFETCH(QString, after);
+    auto* edit = m_harness->control<QLineEdit>(qPrintable(field));
+    edit->setText(before);
+    QInputMethodEvent event;
+    event.setCommitString(commit);
+    QApplication::sendEvent(edit, &event);
+    QCOMPARE(edit->text(), after);
 }
 
 // Pasting (here with its shortcut) and text set by the program pass unchecked.

@@ -3,8 +3,10 @@
 #include "window_harness.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSerialPort>
 #include <QTest>
 
 using qv::RequestCode;
@@ -18,6 +20,7 @@ private slots:
 
     void failedOpenLeavesWindowClosedAndNextPressTriesAgain();
     void failedOpenAfterCloseLeavesCommunicationTestDisabled();
+    void typedComNameBeyondTheListIsTheOneOpened();
     void openAndCloseOverPseudoTerminal();
     void lostDeviceClosesWindowAndReportsOnce();
 
@@ -67,6 +70,20 @@ void OpenCloseTest::failedOpenAfterCloseLeavesCommunicationTestDisabled()
     QCOMPARE(openClose()->text(), QString("Open"));
     QVERIFY(!linkTest()->isEnabled());
     QVERIFY(!m_harness->window().PortOpen());
+}
+
+// COM20 is not among the items, but typed in it names the twentieth serial port.
+void OpenCloseTest::typedComNameBeyondTheListIsTheOneOpened()
+{
+    typePortName("COM20");
+    m_harness->click("Button10");
+    auto* port = m_harness->window().link().findChild<QSerialPort*>("Comm1");
+    QVERIFY(port);
+    QCOMPARE(port->portName(), QString("ttyS19"));
+    if (!QFile::exists("/dev/ttyS19")) {
+        QTRY_COMPARE(m_harness->reportTexts(), QStringList{"Error opening serial port."});
+        QCOMPARE(openClose()->text(), QString("Open"));
+    }
 }
 
 void OpenCloseTest::openAndCloseOverPseudoTerminal()

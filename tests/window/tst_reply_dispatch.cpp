@@ -41,6 +41,12 @@ private slots:
     void statusAnswerFillsReadingsAndAddress();
     void quickQueryGetsItsOwnAnswer_data();
     void quickQueryGetsItsOwnAnswer();
+    void commandWhileAnswerSettles_data();
+    void commandWhileAnswerSettles();
+    void uncutBytesBelongToTheEarlierAnswer();
+    void writeAbandonsUnansweredQuery();
+    void oneChunkOfSixtyBytesIsShownAndDispatchedOnce();
+    void readingsAreShownAsPlainText();
 
 private:
     QString text(const char* name) const;
@@ -160,8 +166,8 @@ void ReplyDispatchTest::pendingRequestAfterAnswer_data()
         "MR485B:x,0", RequestCode::rcParameterRead, "MR485B:x,0",
         "'x' is not a valid integer value.");
     row("data with nothing pending changes nothing", {}, "STQ:005", idle, "STQ:005", "");
-    row("a write's answer after Read Parameters is taken as the parameters",
-        {"Button32", "Button4"}, "STQ:005", idle, "", "");
+    row("a write's answer after an unanswered Read Parameters is not taken as the parameters",
+        {"Button32", "Button4"}, "STQ:005", idle, "STQ:005", "");
     row("the newest query decides how the answer is read", {"Button32", "Button124"}, "STQ:005",
         idle, "STQ:005", "");
 }
@@ -291,16 +297,16 @@ void ReplyDispatchTest::quickQueryGetsItsOwnAnswer_data()
     const auto row = [](const char* sentence, const char* first, const QByteArray& firstAnswer,
                         const char* second, const QByteArray& secondAnswer, const char* field,
                         const char* value) {
-        QTest::newRow(sentence) << QString(first) << firstAnswer << QString(second)
-                                << secondAnswer << QString(field) << QString(value);
+        QTest::newRow(sentence) << QString(first) << firstAnswer << QString(second) << secondAnswer
+                                << QString(field) << QString(value);
     };
     row("real-time data twice shows the newer readings", "Button124",
         "STC1:001A01:011.11A02:011.11A03:011.11", "Button124",
         "STC1:001A01:022.22A02:022.22A03:022.22", "AD3XS", "022.22");
     row("real-time data then read parameters fills the parameters", "Button124",
         "STC1:001A01:011.11A02:011.11A03:011.11", "Button32", kParameterAnswer, "AD2H", "200.0");
-    row("a write's acknowledgement then read parameters fills the parameters", "Button4",
-        "OK\r\n", "Button32", kParameterAnswer, "Edit1", "105");
+    row("a write's acknowledgement then read parameters fills the parameters", "Button4", "OK\r\n",
+        "Button32", kParameterAnswer, "Edit1", "105");
 }
 
 void ReplyDispatchTest::quickQueryGetsItsOwnAnswer()
@@ -323,6 +329,125 @@ void ReplyDispatchTest::quickQueryGetsItsOwnAnswer()
     QCOMPARE(text(qPrintable(field)), value);
     QCOMPARE(link().requestCode(), RequestCode::rcIdle);
     QVERIFY(m_harness->reports.isEmpty());
+}
+
+// A command pressed while an earlier answer is settling: that answer is acted on at
+// once, with the request it was awaited for, and from then on the receive view shows
+// only what arrived after the command.
+void ReplyDispatchTest::commandWhileAnswerSettles_data()
+{
+    QTest::addColumn<QString>("firstButton");
+    QTest::addColumn<QByteArray>("firstAnswer");
+    QTest::addColumn<QString>("secondButton");
+    QTest::addColumn<QByteArray>("secondAnswer");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    const auto row = [](const char* sentence, const char* first, const QByteArray& firstAnswer,
+                        const char* second, const QByteArray& secondAnswer, const char* field,
+                        const char* value) {
+        QTest::newRow(sentence) << QString(first) << firstAnswer << QString(second) << secondAnswer
+                                << QString(field) << QString(value);
+    };
+    row("a Set during the parameter answer: the parameters still land", "Button32",
+        kParameterAnswer, "Button4", "OK\r\n", "AD2H", "200.0");
+    row("a Set during the status answer: the readings still land", "Button124",
+        "STC1:001A01:011.11A02:022.22A03:033.33", "AD1SET", "OK\r\n", "AD3XS", "033.33");
+    row("a Set whose answer holds a tag fills nothing", "Button124", "EARLIER", "Button4",
+        "STC1:099A01:044.44", "Station", "000");
+    row("a second query gets only its own answer", "Button124", "EARLIER", "Button32",
+        kParameterAnswer, "Edit1", "105");
+}
+
+void ReplyDispatchTest::commandWhileAnswerSettles()
+{
+    QFETCH(QString, firstButton);
+    QFETCH(QByteArray, firstAnswer);
+    QFETCH(QString, secondButton);
+    QFETCH(QByteArray, secondAnswer);
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    auto* view = m_harness->control<QPlainTextEdit>("Memo8");
+
+    QSignalSpy chunks(&link(), &qv::SerialLink::chunkReceived);
+    m_harness->click(qPrintable(firstButton));
+    QVERIFY(m_pty->write(firstAnswer));
+    QVERIFY(chunks.wait(2000));
+    QVERIFY(link().isSettleTimerArmed());
+    QCOMPARE(view->toPlainText(), QString::fromLatin1(firstAnswer));
+
+    m_harness->click(qPrintable(secondButton));
+    QCOMPARE(view->toPlainText(), QString());
+    QVERIFY(answer(secondAnswer));
+    QCOMPARE(view->toPlainText(), QString::fromLatin1(secondAnswer).replace("\r\n", "\n"));
+    QCOMPARE(text(qPrintable(field)), value);
+    QCOMPARE(link().requestCode(), RequestCode::rcIdle);
+    QVERIFY(m_harness->reports.isEmpty());
+}
+
+// Bytes that have arrived but are still being gathered into a chunk when the next
+// query goes out are the earlier answer's, not the start of the new one.
+void ReplyDispatchTest::uncutBytesBelongToTheEarlierAnswer()
+{
+    m_harness->click("Button124");
+    QVERIFY(m_pty->write("STC1:001A01:011.11A02:011.11A03:011.11"));
+    QTest::qWait(40); // received, but the 100 ms gap that ends a chunk has not passed
+    m_harness->click("Button124");
+    QCOMPARE(text("AD3XS"), QString("011.11"));
+    QVERIFY(answer("STC1:001A01:022.22A02:022.22A03:022.22"));
+    QCOMPARE(text("AD3XS"), QString("022.22"));
+    QCOMPARE(link().latestReply(), QByteArray("STC1:001A01:022.22A02:022.22A03:022.22"));
+}
+
+// A query whose answer has not begun when a write goes out is given up: what comes
+// after the write is the write's answer and never fills the query's fields.
+void ReplyDispatchTest::writeAbandonsUnansweredQuery()
+{
+    m_harness->click("Button32");
+    m_harness->click("Button4");
+    QCOMPARE(link().requestCode(), RequestCode::rcIdle);
+    QVERIFY(answer("STQ:123#PA1:456#"));
+    QCOMPARE(text("Station"), QString("000"));
+    QCOMPARE(text("Edit1"), QString("000"));
+    QVERIFY(m_harness->reports.isEmpty());
+}
+
+void ReplyDispatchTest::oneChunkOfSixtyBytesIsShownAndDispatchedOnce()
+{
+    const QByteArray sixty = "STC1:007A01:012.50A02:-03.00A03:99.999" + QByteArray(22, 'x');
+    QCOMPARE(sixty.size(), 60);
+    m_harness->click("Button124");
+    QSignalSpy chunks(&link(), &qv::SerialLink::chunkReceived);
+    QSignalSpy settled(&link(), &qv::SerialLink::settleTimerExpired);
+    QElapsedTimer sinceChunk;
+    connect(&link(), &qv::SerialLink::chunkReceived, this, [&] { sinceChunk.start(); });
+    qint64 settledAfter = -1;
+    connect(&link(), &qv::SerialLink::settleTimerExpired, this,
+            [&] { settledAfter = sinceChunk.elapsed(); });
+
+    QVERIFY(m_pty->write(sixty));
+    QVERIFY(chunks.wait(2000));
+    QCOMPARE(chunks.size(), 1);
+    QCOMPARE(chunks.first().first().toByteArray(), sixty);
+    QCOMPARE(m_harness->control<QPlainTextEdit>("Memo8")->toPlainText(),
+             QString::fromLatin1(sixty));
+    QVERIFY(settled.wait(2000));
+    QTest::qWait(300);
+    QCOMPARE(settled.size(), 1);
+    QVERIFY2(settledAfter >= 150 && settledAfter <= 600, qPrintable(QString::number(settledAfter)));
+    QCOMPARE(text("AD1XS"), QString("012.50"));
+}
+
+// A reading is whatever the instrument sent, never markup.
+void ReplyDispatchTest::readingsAreShownAsPlainText()
+{
+    m_harness->click("Button124");
+    QVERIFY(answer("A01:<b>12<A02:<i>x</A03:&amp;1"));
+    for (const auto& [name, shown] : {std::pair{"AD1XS", "<b>12<"}, std::pair{"AD2XS", "<i>x</"},
+                                      std::pair{"AD3XS", "&amp;1"}}) {
+        auto* label = m_harness->control<QLabel>(name);
+        QCOMPARE(label->text(), QString(shown));
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+    }
 }
 
 QTEST_MAIN(ReplyDispatchTest)

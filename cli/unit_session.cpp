@@ -72,7 +72,7 @@ void UnitSession::exchange(const CommandFrame& frame, AnswerHandler then)
     m_received.clear();
     if (frame.requestCode) {
         // Drops whatever an earlier answer left, so it is never taken for this one.
-        m_link->beginQuery(*frame.requestCode);
+        m_link->beginCommand(*frame.requestCode);
     }
     switch (frame.requestCode.value_or(RequestCode::rcIdle)) {
     case RequestCode::rcParameterRead:

@@ -19,6 +19,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+
+#include <utility>
 
 using namespace std::chrono_literals;
 
@@ -248,15 +251,22 @@ void LiveReadingsTest::setPressedWhileLiveGoesOutWithItsOwnAnswer()
     qv::LiveReadingsWindow& live = openLive();
     live.findChild<QDoubleSpinBox*>("intervalBox")->setValue(0.5);
     QVERIFY(awaitReadings(2));
-
     m_operator->retype("AD1H", "120.5");
     m_operator->retype("AD1L", "-01.0");
     m_operator->retype("AD1LD", "003.0");
-    const qsizetype before = readingCount();
-    m_operator->click("AD1SET");
+
+    // Pressed just after a poll's answer has settled, so the next poll falls due while
+    // the write's answer is still on its way and has to wait for it.
     const QByteArray writeFrame = "TARVEN#AD01:120.5,-01.0,003.0#";
+    bool pressed = false;
+    const auto connection = connect(&live.poller(), &qv::LivePoller::readingTaken, this, [&] {
+        if (!std::exchange(pressed, true))
+            QTimer::singleShot(0, this, [&] { m_operator->click("AD1SET"); });
+    });
+    QTRY_VERIFY(m_log->frames().contains(writeFrame));
+    disconnect(connection);
     QCOMPARE(m_operator->shown("discomm"), QString::fromLatin1(writeFrame));
-    QVERIFY(awaitReadings(before + 3));
+    QVERIFY(awaitReadings(readingCount() + 3));
 
     QCOMPARE(m_log->answerTo(writeFrame), QByteArray("OK\r\n"));
     const QMap<QString, QString> config = m_sim->config();

@@ -65,3 +65,9 @@ seed $k minus '\3\1\055\0\0\0'
 seed $k plus_refused '\0\1\053\0\0\0'
 seed $k fullwidth_digit '\0\1\021\377\0\0'
 seed $k digit_plus_a_plane '\0\1\061\0\1\0'
+
+# --- Live readings: status answers whose values become CSV fields ---
+l=readings
+seed $l simulator_answer 'STC1:001A01:12.000A02:050.00A03:025.00\r\n'
+seed $l negative_readings 'STC1:247A01:04.000A02:-10.00A03:-00.50\r\n'
+seed $l delimiters_in_values 'STC1:0,1A01:1"2.00A02:a\r\nbcdA03:-07.25'

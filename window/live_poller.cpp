@@ -1,5 +1,6 @@
 #include "live_poller.h"
 
+#include "link_constants.h"
 #include "serial_link.h"
 
 #include <QTimer>
@@ -11,6 +12,9 @@ namespace qv {
 namespace {
 
 constexpr std::chrono::milliseconds kDefaultInterval{1000};
+// While the line is busy, a due poll looks again this often (and at once when an
+// answer settles).
+constexpr std::chrono::milliseconds kBusyRecheck = kChunkGap;
 
 } // namespace
 
@@ -23,6 +27,7 @@ LivePoller::LivePoller(SerialLink& link, std::function<void()> requestRealTimeDa
     connect(m_tick, &QTimer::timeout, this, &LivePoller::pollWhenFree);
     connect(m_retry, &QTimer::timeout, this, &LivePoller::pollWhenFree);
     connect(&m_link, &SerialLink::frameSent, this, &LivePoller::onFrameSent);
+    connect(&m_link, &SerialLink::bytesReceived, this, &LivePoller::onBytes);
     connect(&m_link, &SerialLink::chunkReceived, this, &LivePoller::onChunk);
     connect(&m_link, &SerialLink::settleTimerExpired, this, &LivePoller::onAnswerSettled);
     connect(&m_link, &SerialLink::closed, this,
@@ -70,7 +75,7 @@ void LivePoller::pollWhenFree()
         return;
     }
     if (lineBusy()) {
-        m_retry->start(untilLineFree());
+        m_retry->start(kBusyRecheck);
         return;
     }
     m_retry->stop();
@@ -87,23 +92,16 @@ void LivePoller::poll()
     m_sendingPoll = false;
 }
 
-// Busy while an answer is settling, and from any frame until its answer has settled or
-// kAnswerWait has passed.
+// Busy while an answer is settling or still coming in, and from any frame until its
+// answer has settled or kAnswerWait has passed without a byte.
 bool LivePoller::lineBusy() const
 {
     if (m_link.isSettleTimerArmed())
         return true;
+    if (m_sinceBytes.isValid() && !m_sinceBytes.hasExpired(kChunkGap.count()))
+        return true;
     return !m_answerSettled && m_sinceFrame.isValid() &&
            !m_sinceFrame.hasExpired(kAnswerWait.count());
-}
-
-// When to look again: at the end of the answer wait; a settled answer looks earlier.
-std::chrono::milliseconds LivePoller::untilLineFree() const
-{
-    if (m_answerSettled || !m_sinceFrame.isValid())
-        return kAnswerWait;
-    return std::max(kAnswerWait - std::chrono::milliseconds(m_sinceFrame.elapsed()),
-                    std::chrono::milliseconds(1));
 }
 
 void LivePoller::onFrameSent()
@@ -112,6 +110,14 @@ void LivePoller::onFrameSent()
     m_answerSettled = false;
     // Somebody else's command takes the line: our poll's answer, if still due, is lost.
     m_pollPending = m_sendingPoll;
+}
+
+// An answer on its way keeps the wait for it going.
+void LivePoller::onBytes()
+{
+    m_sinceBytes.start();
+    if (!m_answerSettled)
+        m_sinceFrame.start();
 }
 
 void LivePoller::onChunk(const QByteArray&, const QByteArray& latestReply)

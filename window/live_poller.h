@@ -16,13 +16,16 @@ namespace qv {
 class SerialLink;
 
 // Asks for Real-Time Data at an interval, through the same path as the form's button
-// (so the form's labels and views update too), and reports each reading it gets back.
+// (so the form's labels, send and receive views update too), and reports each reading
+// it gets back.
 //
 // It shares the line with the operator and never talks over anybody: a poll that falls
-// due while another command's answer is pending waits until that answer has settled,
-// so the operator's commands go first and answers never interleave. The link has no
-// time-out, so a command that is never answered would hold the line for ever; after
-// kAnswerWait without its answer settling the line counts as free again.
+// due while another command's answer is pending waits until that answer has come in
+// whole and settled, so the operator's commands go first and answers never interleave.
+// An answer counts as pending from its command's frame until it has settled and no
+// byte has come for a chunk gap. The link has no time-out, so a command that is never
+// answered would hold the line for ever: after kAnswerWait without a byte, the line
+// counts as free again.
 class LivePoller : public QObject
 {
     Q_OBJECT
@@ -50,8 +53,8 @@ private:
     void pollWhenFree();
     void poll();
     bool lineBusy() const;
-    std::chrono::milliseconds untilLineFree() const;
     void onFrameSent();
+    void onBytes();
     void onChunk(const QByteArray& chunk, const QByteArray& latestReply);
     void onAnswerSettled();
     void onPortGone(const QString& why);
@@ -60,7 +63,8 @@ private:
     std::function<void()> m_requestRealTimeData;
     QTimer* m_tick;
     QTimer* m_retry;            // a poll due while the line is busy
-    QElapsedTimer m_sinceFrame; // the last frame anybody sent
+    QElapsedTimer m_sinceFrame; // the last frame anybody sent, or the last byte after it
+    QElapsedTimer m_sinceBytes; // the last bytes that came
     bool m_answerSettled = true;
     bool m_sendingPoll = false;
     bool m_pollPending = false; // our poll is on the line, its answer not yet settled

@@ -2,6 +2,7 @@
 
 #include "answer_values.h"
 #include "latest_reply.h"
+#include "link_constants.h"
 #include "reply_parser.h"
 #include "serial_link.h"
 
@@ -116,9 +117,12 @@ void UnitSession::onBytes(const QByteArray& bytes)
     }
 }
 
-void UnitSession::onChunk()
+// A chunk ends after the chunk gap, or at the maximum chunk size while bytes keep
+// coming; only the first means the line has gone quiet.
+void UnitSession::onChunk(const QByteArray& chunk)
 {
-    if (m_awaiting == Awaiting::LineQuiet && !m_received.isEmpty()) {
+    if (m_awaiting == Awaiting::LineQuiet && !m_received.isEmpty() &&
+        chunk.size() < kMaxChunkSize) {
         take();
     }
 }

@@ -53,7 +53,7 @@ private:
     enum class Awaiting { Nothing, Open, WholeParameters, WholeStatus, Settled, LineQuiet };
 
     void onBytes(const QByteArray& bytes);
-    void onChunk();
+    void onChunk(const QByteArray& chunk);
     void onSettled();
     void onDeadline();
     void take();

@@ -49,7 +49,9 @@ UnitSession::UnitSession(const QString& port, std::chrono::milliseconds timeout,
     connect(m_link, &SerialLink::openFailed, this,
             [this](const QString& message) { fail(ExitStatus::PortError, message); });
     connect(m_link, &SerialLink::connectionLost, this, [this](const QString& message) {
-        fail(ExitStatus::PortError, QStringLiteral("connection lost: ") + message);
+        // Lost between two exchanges, it is reported when the next one is tried.
+        m_lost = QStringLiteral("connection lost: ") + message;
+        fail(ExitStatus::PortError, m_lost);
     });
     connect(m_link, &SerialLink::bytesReceived, this, &UnitSession::onBytes);
     connect(m_link, &SerialLink::chunkReceived, this, &UnitSession::onChunk);
@@ -91,7 +93,8 @@ void UnitSession::exchange(const CommandFrame& frame, AnswerHandler then)
     }
     m_deadline->start(m_timeout);
     if (!m_link->send(m_frame)) {
-        fail(ExitStatus::PortError, QStringLiteral("the port is not open"));
+        fail(ExitStatus::PortError,
+             m_lost.isEmpty() ? QStringLiteral("the port is not open") : m_lost);
     }
 }
 

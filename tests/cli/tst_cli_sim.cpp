@@ -131,6 +131,7 @@ private slots:
     void splitAnswerIsStillTaken();
     void portThatCannotBeOpened();
     void monitorPrintsTheRowsAskedFor();
+    void monitorEndsWhenTheLineIsLost();
     void ctrlCEndsMonitorWithWholeRows();
     void ctrlCStopsWriteAfterTheFrameOnTheLine();
 
@@ -238,7 +239,8 @@ void TestCliAgainstSimulator::readWriteReadGivesTheSameSettings()
         QVERIFY(golden.apply(QStringLiteral("set %1 %2").arg(key, value)));
     }
     const QString goldenFile = m_dir->filePath("golden.json");
-    const CliRun read = runCli({"read", "--port", golden.address(), "--output", goldenFile});
+    const CliRun read =
+        runCli({"read", "--port", golden.address(), "--output", goldenFile, "--identify"});
     QVERIFY2(read.exitCode == 0 && read.out.isEmpty(), qPrintable(describe(read)));
 
     const CliRun write = runCli({"write", goldenFile, "--port", blank.address()});
@@ -252,6 +254,8 @@ void TestCliAgainstSimulator::readWriteReadGivesTheSameSettings()
     const qv::Profile copy = qv::parseProfile(readBack.out.toUtf8(), "stdout");
     QCOMPARE(copy.settings, written.settings);
     QCOMPARE(written.readFrom, golden.address());
+    QCOMPARE(written.identification, QStringLiteral("QV418K-TR SIM V1.0"));
+    QVERIFY(copy.identification.isEmpty());
     QCOMPARE(written.settings.ad1Lrv, QStringLiteral("-01.5"));
     QCOMPARE(written.settings.baudRate, QStringLiteral("19200"));
     QCOMPARE(simSettings(blank), simSettings(golden));
@@ -300,6 +304,12 @@ void TestCliAgainstSimulator::badInvocation_data()
     QTest::newRow("profile file missing")
         << QByteArray() << QStringList{"write", "/nonexistent/p.json", "--port", "PORT"}
         << "/nonexistent/p.json: cannot be read";
+    QTest::newRow("output folder missing")
+        << QByteArray() << QStringList{"read", "--port", "PORT", "--output", "/nonexistent/p.json"}
+        << "/nonexistent/p.json: cannot be written";
+    QTest::newRow("the same port twice")
+        << sample << QStringList{"write", "PROFILE", "--port", "PORT", "--port", "PORT"}
+        << "--port PORT is given twice";
     QTest::newRow("no port") << QByteArray() << QStringList{"read"} << "--port is required";
     QTest::newRow("two ports to read")
         << QByteArray() << QStringList{"read", "--port", "PORT", "--port", "PORT"}
@@ -330,6 +340,7 @@ void TestCliAgainstSimulator::badInvocation()
     arguments.replaceInStrings("PROFILE", file);
     arguments.replaceInStrings("PORT", sim.address());
     error.replace("PROFILE", file);
+    error.replace("PORT", sim.address());
 
     const CliRun run = runCli(arguments);
     QCOMPARE(run.exitCode, 2);
@@ -480,6 +491,28 @@ void TestCliAgainstSimulator::monitorPrintsTheRowsAskedFor()
     for (int i = 1; i < rows.size(); ++i) {
         QVERIFY2(isReadingRow(rows[i]), qPrintable(rows[i]));
     }
+}
+
+// The line dropped while monitoring, as an unplugged adapter: the rows so far stay, and
+// the loss is the error.
+void TestCliAgainstSimulator::monitorEndsWhenTheLineIsLost()
+{
+    SimProcess& sim = startSim();
+    QProcess monitor;
+    monitor.start(QStringLiteral(QV418K_CLI_PATH),
+                  {"monitor", "--port", sim.address(), "--interval", "100"});
+    QTRY_VERIFY_WITH_TIMEOUT(monitor.peek(1 << 16).count('\n') >= 3, kRunMs);
+    QVERIFY(sim.apply("drop"));
+    QVERIFY(monitor.waitForFinished(kRunMs));
+    QCOMPARE(monitor.exitCode(), 3);
+    const QStringList rows = lines(QString::fromUtf8(monitor.readAllStandardOutput()));
+    QVERIFY(rows.size() >= 3);
+    for (int i = 1; i < rows.size(); ++i) {
+        QVERIFY2(isReadingRow(rows[i]), qPrintable(rows[i]));
+    }
+    const QString err = QString::fromUtf8(monitor.readAllStandardError());
+    QVERIFY2(err.startsWith("qv418k-cli: " + monitor.arguments().at(2) + ": connection lost"),
+             qPrintable(err));
 }
 
 void TestCliAgainstSimulator::ctrlCEndsMonitorWithWholeRows()

@@ -37,6 +37,7 @@ offers "qv418k-cli mo" monitor
 offers "qv418k-cli monitor --" --port --timeout --help --interval --count
 offers "qv418k-cli write golden.json --n" --no-verify
 offers "qv418k-cli read --o" --output
+offers "qv418k-cli read --port /dev/ttyUSB0 --i" --identify
 offers "qv418k-cli ports --" --json --help
 offers "qv418k-cli identify --port sock" socket://
 offers "qv418k-cli monitor --interval " 

@@ -8,6 +8,8 @@
 
 #include <QTimer>
 
+#include <utility>
+
 namespace qv::cli {
 
 namespace {
@@ -43,7 +45,8 @@ UnitSession::UnitSession(const QString& port, std::chrono::milliseconds timeout,
         if (m_awaiting == Awaiting::Open) {
             m_deadline->stop();
             m_awaiting = Awaiting::Nothing;
-            m_onOpen();
+            const auto handler = std::exchange(m_onOpen, nullptr);
+            handler();
         }
     });
     connect(m_link, &SerialLink::openFailed, this,
@@ -180,8 +183,11 @@ void UnitSession::take()
 {
     m_awaiting = Awaiting::Nothing;
     m_deadline->stop();
+    // The handler and the answer are taken out first: the handler may start the next
+    // exchange, which sets a new handler and clears what was received.
+    const AnswerHandler handler = std::exchange(m_onAnswer, nullptr);
     const QByteArray answer = m_received;
-    m_onAnswer(answer);
+    handler(answer);
 }
 
 void UnitSession::fail(ExitStatus status, const QString& message)

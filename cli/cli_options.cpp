@@ -163,7 +163,7 @@ QString helpText()
         "  1  the instrument differs from the profile (diff, or write's read-back)\n"
         "  2  usage or profile error; nothing was sent (read: or FILE could not be written)\n"
         "  3  a port could not be opened or was lost\n"
-        "  4  no complete answer in time\n"
+        "  4  no complete answer in time, or one whose values cannot be used\n"
         "  130  write interrupted by Ctrl+C (the settings written are reported)\n"
         "With several ports, write exits with the highest status of any port.\n");
 }

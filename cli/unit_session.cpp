@@ -53,7 +53,7 @@ UnitSession::UnitSession(const QString& port, std::chrono::milliseconds timeout,
             [this](const QString& message) { fail(ExitStatus::PortError, message); });
     connect(m_link, &SerialLink::connectionLost, this, [this](const QString& message) {
         // Lost between two exchanges, it is reported when the next one is tried.
-        m_lost = QStringLiteral("connection lost: ") + message;
+        m_lost = message; // "Connection to PORT lost: cause"
         fail(ExitStatus::PortError, m_lost);
     });
     connect(m_link, &SerialLink::bytesReceived, this, &UnitSession::onBytes);

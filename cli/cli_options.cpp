@@ -33,6 +33,9 @@ const QCommandLineOption
     kOutput(QStringLiteral("output"),
             QStringLiteral("Write the profile into FILE (atomically) instead of stdout."),
             QStringLiteral("FILE"));
+const QCommandLineOption
+    kIdentify(QStringLiteral("identify"),
+              QStringLiteral("Also keep the Communication Test answer in the profile."));
 const QCommandLineOption kJson(QStringLiteral("json"), QStringLiteral("Print JSON."));
 const QCommandLineOption kNoVerify(QStringLiteral("no-verify"),
                                    QStringLiteral("Do not read the settings back and compare."));
@@ -77,6 +80,7 @@ void addOptions(QCommandLineParser& parser, Verb verb)
     parser.addOption(kTimeout);
     if (verb == Verb::Read) {
         parser.addOption(kOutput);
+        parser.addOption(kIdentify);
     } else if (verb == Verb::Write) {
         parser.addOption(kNoVerify);
     } else if (verb == Verb::Monitor) {
@@ -118,6 +122,9 @@ void takePorts(const QCommandLineParser& parser, Invocation& invocation)
         if (port.isEmpty()) {
             throw UsageError("--port is empty");
         }
+        if (invocation.ports.count(port) > 1) {
+            throw UsageError(QStringLiteral("--port %1 is given twice").arg(port).toStdString());
+        }
     }
 }
 
@@ -134,7 +141,9 @@ QString helpText()
         "  ports [--json]                     serial ports found: device, description,\n"
         "                                     maker, serial number, USB vendor:product\n"
         "  identify --port P                  the Communication Test answer\n"
-        "  read --port P [--output FILE]      the settings, as a profile on stdout or in FILE\n"
+        "  read --port P [--output FILE] [--identify]\n"
+        "                                     the settings, as a profile on stdout or in FILE\n"
+        "                                     (--identify: with the Communication Test answer)\n"
         "  write FILE --port P [--port P2 ...] [--no-verify]\n"
         "                                     every setting of the profile written, then\n"
         "                                     read back and compared; several ports at once\n"
@@ -152,9 +161,9 @@ QString helpText()
         "Exit status:\n"
         "  0  done\n"
         "  1  the instrument differs from the profile (diff, or write's read-back)\n"
-        "  2  usage or profile error; nothing was sent\n"
+        "  2  usage or profile error; nothing was sent (read: or FILE could not be written)\n"
         "  3  a port could not be opened or was lost\n"
-        "  4  no complete answer in time\n"
+        "  4  no complete answer in time, or one whose values cannot be used\n"
         "  130  write interrupted by Ctrl+C (the settings written are reported)\n"
         "With several ports, write exits with the highest status of any port.\n");
 }
@@ -196,6 +205,7 @@ Invocation parseArguments(const QStringList& arguments)
     invocation.timeout = std::chrono::milliseconds(positiveNumber(parser, kTimeout));
     if (invocation.verb == Verb::Read) {
         invocation.output = parser.value(kOutput);
+        invocation.identify = parser.isSet(kIdentify);
     } else if (invocation.verb == Verb::Write) {
         invocation.verify = !parser.isSet(kNoVerify);
     } else if (invocation.verb == Verb::Monitor) {

@@ -16,11 +16,12 @@ enum class Verb { Ports, Identify, Read, Write, Diff, Monitor, Help, Version };
 struct Invocation
 {
     Verb verb = Verb::Help;
-    QStringList ports;  // one for every verb that talks to an instrument; write: one or more
-    QString profile;    // write, diff
-    QString output;     // read: the file, empty for stdout
-    bool json = false;  // ports
-    bool verify = true; // write
+    QStringList ports;     // one for every verb that talks to an instrument; write: one or more
+    QString profile;       // write, diff
+    QString output;        // read: the file, empty for stdout
+    bool identify = false; // read: also the Communication Test answer
+    bool json = false;     // ports
+    bool verify = true;    // write
     std::chrono::milliseconds timeout{2000};
     std::chrono::milliseconds interval{1000}; // monitor
     std::optional<int> count;                 // monitor: rows, none for until Ctrl+C

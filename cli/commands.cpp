@@ -12,6 +12,7 @@
 
 #include <QDateTime>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <functional>
@@ -56,24 +57,61 @@ std::unique_ptr<UnitSession> sessionFor(const Invocation& invocation, CommandLoo
     return session;
 }
 
-// Reads the unit's settings and hands them on; an answer that does not give all 14
-// usable values ends the loop with NoAnswer.
+// Reads the unit's settings (the port is open) and hands them on; an answer that does
+// not give all 14 usable values ends the loop with NoAnswer.
+void readParameters(UnitSession& session, CommandLoop& loop,
+                    const std::function<void(const ProfileSettings&)>& then)
+{
+    session.exchange(buildCommand(Command::ParameterRead, {}),
+                     [&session, &loop, then](const QByteArray& answer) {
+                         QString problem;
+                         const auto settings = settingsFromAnswer(answer, &problem);
+                         if (!settings) {
+                             printError(session.port() + QStringLiteral(": ") + problem);
+                             loop.finish(ExitStatus::NoAnswer);
+                             return;
+                         }
+                         then(*settings);
+                     });
+}
+
+// Opens the port, then reads the unit's settings.
 void readSettings(UnitSession& session, CommandLoop& loop,
                   const std::function<void(const ProfileSettings&)>& then)
 {
-    session.open([&session, &loop, then] {
-        session.exchange(buildCommand(Command::ParameterRead, {}),
-                         [&session, &loop, then](const QByteArray& answer) {
-                             QString problem;
-                             const auto settings = settingsFromAnswer(answer, &problem);
-                             if (!settings) {
-                                 printError(session.port() + QStringLiteral(": ") + problem);
-                                 loop.finish(ExitStatus::NoAnswer);
-                                 return;
-                             }
-                             then(*settings);
-                         });
-    });
+    session.open([&session, &loop, then] { readParameters(session, loop, then); });
+}
+
+// Whether a file can be made at `path` (its folder exists and is writable), so a read
+// is not done for nothing.
+bool canWrite(const QString& path)
+{
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    return !file.isDir() && folder.isDir() && folder.isWritable();
+}
+
+// The profile of a read, on stdout or into the file. A value the instrument gave that a
+// profile cannot hold makes the answer unusable; a file that cannot be written is the
+// caller's to mend.
+ExitStatus putProfile(const Profile& profile, const QString& output)
+{
+    try {
+        checkSettings(profile.settings, profile.readFrom);
+        if (output.isEmpty()) {
+            printText(serializeProfile(profile));
+        } else {
+            saveProfile(profile, output);
+        }
+        return ExitStatus::Done;
+    } catch (const ProfileError& error) {
+        const bool fromInstrument = !error.key().isEmpty();
+        printError(fromInstrument
+                       ? QStringLiteral("%1: the answer holds %2 = %3: %4")
+                             .arg(profile.readFrom, error.key(), error.value(), error.reason())
+                       : QString::fromStdString(error.what()));
+        return fromInstrument ? ExitStatus::NoAnswer : ExitStatus::UsageError;
+    }
 }
 
 // A profile from the command line, checked before any port is opened.
@@ -112,32 +150,32 @@ int runIdentify(const Invocation& invocation)
 
 int runRead(const Invocation& invocation)
 {
+    if (!invocation.output.isEmpty() && !canWrite(invocation.output)) {
+        printError(invocation.output + QStringLiteral(": cannot be written"));
+        return exitCode(ExitStatus::UsageError);
+    }
     CommandLoop loop;
     const auto session = sessionFor(invocation, loop);
-    return loop.run([&] {
-        readSettings(*session, loop, [&](const ProfileSettings& settings) {
-            Profile profile;
-            profile.readAt = QDateTime::currentDateTimeUtc();
-            profile.readAt.setTime(profile.readAt.time().addMSecs(-profile.readAt.time().msec()));
-            profile.readFrom = session->port();
+    Profile profile;
+    profile.readFrom = session->port();
+    const auto readAndPut = [&] {
+        readParameters(*session, loop, [&](const ProfileSettings& settings) {
+            const QDateTime now = QDateTime::currentDateTimeUtc();
+            profile.readAt = now.addMSecs(-now.time().msec()); // whole seconds
             profile.settings = settings;
-            const QString file =
-                invocation.output.isEmpty() ? QStringLiteral("<stdout>") : invocation.output;
-            try {
-                checkSettings(settings, file);
-                if (invocation.output.isEmpty()) {
-                    printText(serializeProfile(profile));
-                } else {
-                    saveProfile(profile, invocation.output);
-                }
-                loop.finish(ExitStatus::Done);
-            } catch (const ProfileError& error) {
-                // A value the instrument gave that a profile cannot hold is reported as
-                // an unusable answer; a file that cannot be written, as a usage error.
-                printError(session->port() + QStringLiteral(": ") +
-                           QString::fromStdString(error.what()));
-                loop.finish(error.key().isEmpty() ? ExitStatus::UsageError : ExitStatus::NoAnswer);
+            loop.finish(putProfile(profile, invocation.output));
+        });
+    };
+    return loop.run([&] {
+        session->open([&] {
+            if (!invocation.identify) {
+                readAndPut();
+                return;
             }
+            session->exchange(buildCommand(Command::LinkTest, {}), [&](const QByteArray& answer) {
+                profile.identification = QString::fromLatin1(answer).trimmed();
+                readAndPut();
+            });
         });
     });
 }

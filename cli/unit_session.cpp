@@ -2,10 +2,13 @@
 
 #include "answer_values.h"
 #include "latest_reply.h"
+#include "link_constants.h"
 #include "reply_parser.h"
 #include "serial_link.h"
 
 #include <QTimer>
+
+#include <utility>
 
 namespace qv::cli {
 
@@ -42,13 +45,16 @@ UnitSession::UnitSession(const QString& port, std::chrono::milliseconds timeout,
         if (m_awaiting == Awaiting::Open) {
             m_deadline->stop();
             m_awaiting = Awaiting::Nothing;
-            m_onOpen();
+            const auto handler = std::exchange(m_onOpen, nullptr);
+            handler();
         }
     });
     connect(m_link, &SerialLink::openFailed, this,
             [this](const QString& message) { fail(ExitStatus::PortError, message); });
     connect(m_link, &SerialLink::connectionLost, this, [this](const QString& message) {
-        fail(ExitStatus::PortError, QStringLiteral("connection lost: ") + message);
+        // Lost between two exchanges, it is reported when the next one is tried.
+        m_lost = message; // "Connection to PORT lost: cause"
+        fail(ExitStatus::PortError, m_lost);
     });
     connect(m_link, &SerialLink::bytesReceived, this, &UnitSession::onBytes);
     connect(m_link, &SerialLink::chunkReceived, this, &UnitSession::onChunk);
@@ -90,7 +96,8 @@ void UnitSession::exchange(const CommandFrame& frame, AnswerHandler then)
     }
     m_deadline->start(m_timeout);
     if (!m_link->send(m_frame)) {
-        fail(ExitStatus::PortError, QStringLiteral("the port is not open"));
+        fail(ExitStatus::PortError,
+             m_lost.isEmpty() ? QStringLiteral("the port is not open") : m_lost);
     }
 }
 
@@ -116,9 +123,12 @@ void UnitSession::onBytes(const QByteArray& bytes)
     }
 }
 
-void UnitSession::onChunk()
+// A chunk ends after the chunk gap, or at the maximum chunk size while bytes keep
+// coming; only the first means the line has gone quiet.
+void UnitSession::onChunk(const QByteArray& chunk)
 {
-    if (m_awaiting == Awaiting::LineQuiet && !m_received.isEmpty()) {
+    if (m_awaiting == Awaiting::LineQuiet && !m_received.isEmpty() &&
+        chunk.size() < kMaxChunkSize) {
         take();
     }
 }
@@ -173,8 +183,11 @@ void UnitSession::take()
 {
     m_awaiting = Awaiting::Nothing;
     m_deadline->stop();
+    // The handler and the answer are taken out first: the handler may start the next
+    // exchange, which sets a new handler and clears what was received.
+    const AnswerHandler handler = std::exchange(m_onAnswer, nullptr);
     const QByteArray answer = m_received;
-    m_onAnswer(answer);
+    handler(answer);
 }
 
 void UnitSession::fail(ExitStatus status, const QString& message)

@@ -53,7 +53,7 @@ private:
     enum class Awaiting { Nothing, Open, WholeParameters, WholeStatus, Settled, LineQuiet };
 
     void onBytes(const QByteArray& bytes);
-    void onChunk();
+    void onChunk(const QByteArray& chunk);
     void onSettled();
     void onDeadline();
     void take();
@@ -66,6 +66,7 @@ private:
     Awaiting m_awaiting = Awaiting::Nothing;
     QByteArray m_frame;    // the frame whose answer is awaited, for messages
     QByteArray m_received; // every byte since it was sent
+    QString m_lost;        // why the connection was lost, once it was
     FailureHandler m_onFailure;
     std::function<void()> m_onOpen;
     AnswerHandler m_onAnswer;

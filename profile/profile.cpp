@@ -10,7 +10,9 @@
 #include <QJsonObject>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace qv {
 
@@ -104,6 +106,16 @@ QString jsonText(const QJsonValue& value)
 QString quoted(const QString& text)
 {
     return jsonText(QJsonValue(text));
+}
+
+// A key from the file as an error names it: as it stands when it is plain printable
+// ASCII, otherwise quoted and escaped, so the error stays one readable line.
+QString shownKey(const QString& key)
+{
+    const bool plain = std::all_of(key.begin(), key.end(), [](QChar c) {
+        return c.unicode() > 0x20 && c.unicode() < 0x7F && c != u'"';
+    });
+    return plain ? key : quoted(key);
 }
 
 QString itemListText(ItemList items)
@@ -227,7 +239,7 @@ public:
     {
         for (auto it = object.begin(); it != object.end(); ++it) {
             if (!known.contains(it.key())) {
-                fail(prefix + it.key(), it.value(), QStringLiteral("unknown key"));
+                fail(prefix + shownKey(it.key()), it.value(), QStringLiteral("unknown key"));
             }
         }
     }
@@ -265,8 +277,10 @@ public:
                      .arg(QString::fromLatin1(kProfileFormat)));
         }
         const QJsonValue version = required(object, kVersionKey, kVersionKey);
+        // Compared as a double: a huge number in the file must not be cast to int.
         const double number = version.toDouble(-1);
-        if (!version.isDouble() || number != static_cast<int>(number) || number < 1) {
+        if (!version.isDouble() || !std::isfinite(number) || std::floor(number) != number ||
+            number < 1) {
             fail(kVersionKey, version, QStringLiteral("must be a whole number from 1"));
         }
         if (number > kProfileVersion) {

@@ -9,6 +9,7 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
 targets=(reply_extraction int_conversion command_builder key_filter)
+targets+=(profile_loader) # profile files, on Qt Core
 targets+=(readings) # live readings from status answers, and their CSV rows
 
 bash scripts/install-deps.sh # clang and its libFuzzer runtime among the rest

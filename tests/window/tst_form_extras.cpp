@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -86,6 +87,7 @@ private slots:
     void contextMenuOffersTheExtras_data();
     void contextMenuOffersTheExtras();
     void shortcutsWork();
+    void closingTheFormEndsTheProgramWithLiveReadingsOpen();
     void portNameGivenAtStartIsTypedNotOpened();
 
     void foundPortsFollowTheComItems_data();
@@ -210,6 +212,18 @@ void FormExtrasTest::shortcutsWork()
     QCOMPARE(m_harness->control<QLineEdit>("AD1H")->text(), QString("200.0"));
     QTest::keyClick(m_harness->control<QLineEdit>("AD1H"), Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(asked, (QStringList{"open Load Settings", "save Save Settings As"}));
+}
+
+// Closing the form ends the program, as it always has: the Live Readings window does
+// not keep it running. The program's event loop runs here as in main(); it ends with 0
+// when the last window closes, and with 1 if it is still running after two seconds.
+void FormExtrasTest::closingTheFormEndsTheProgramWithLiveReadingsOpen()
+{
+    window().extras().showLiveReadings();
+    QVERIFY(window().extras().liveReadings()->isVisible());
+    QTimer::singleShot(0, &window(), &QWidget::close);
+    QTimer::singleShot(2000, qApp, [] { QCoreApplication::exit(1); });
+    QCOMPARE(QApplication::exec(), 0);
 }
 
 void FormExtrasTest::portNameGivenAtStartIsTypedNotOpened()

@@ -65,3 +65,15 @@ seed $k minus '\3\1\055\0\0\0'
 seed $k plus_refused '\0\1\053\0\0\0'
 seed $k fullwidth_digit '\0\1\021\377\0\0'
 seed $k digit_plus_a_plane '\0\1\061\0\1\0'
+
+# --- Profile files ---
+p=profile_loader
+mkdir -p "corpus/$p"
+cp ../docs/sample-profile.json "corpus/$p/sample"
+settings='"address":"001","baud_rate":"9600","parity":"None","output_variable":"0 AD1","output_4ma":"04.00","output_20ma":"20.00","ad1_urv":"100.0","ad1_lrv":"000.0","ad1_start":"004.0","ad2_urv":"050.0","ad2_lrv":"000.0","ad2_start":"000.0","ad1_fine_tuning":"000","ad2_fine_tuning":"000"'
+head='"format":"qv418k-profile","version":1,"model":"QV418K-TR"'
+seed $p compact "{$head,\"settings\":{$settings}}"
+seed $p odd_values "{$head,\"read_at\":null,\"settings\":{${settings//\"000\"/\" 12\"}}}"
+seed $p escaped_text "{$head,\"identification\":\"A\\\\u0000B\\\\r\\\\n\",\"settings\":{${settings//\"100.0\"/\"-1.5\"}}}"
+seed $p newer_version "{\"format\":\"qv418k-profile\",\"version\":2}"
+seed $p not_an_object '[1,"a",null]'

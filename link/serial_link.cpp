@@ -80,7 +80,7 @@ void SerialLink::setRequestCode(RequestCode code)
 void SerialLink::beginCommand(RequestCode query)
 {
     if (m_activePort != nullptr)
-        m_chunks->append(m_activePort->readAll());
+        takeArrivedBytes();
     m_chunks->flush();
     if (m_settleTimer->isActive()) {
         m_settleTimer->stop();
@@ -119,7 +119,16 @@ void SerialLink::onDataArrived()
     auto* port = qobject_cast<PortAdapter*>(sender());
     if (port == nullptr || port != m_activePort)
         return;
-    m_chunks->append(port->readAll());
+    takeArrivedBytes();
+}
+
+void SerialLink::takeArrivedBytes()
+{
+    const QByteArray bytes = m_activePort->readAll();
+    if (bytes.isEmpty())
+        return;
+    emit bytesReceived(bytes);
+    m_chunks->append(bytes);
 }
 
 // A chunk that comes while Timer6 runs belongs to the same answer and is appended, so

@@ -60,6 +60,10 @@ signals:
     void openFailed(const QString& message);
     // The device went away while open; the link is already closed when this is emitted.
     void connectionLost(const QString& message);
+    // Bytes as they come from the port, before they are cut into chunks: for a caller
+    // that can tell from the bytes alone that an answer is whole, without waiting for
+    // the chunk gap. Chunks and the settle timer run as they always do.
+    void bytesReceived(const QByteArray& bytes);
     // A chunk arrived; latestReply is what the receive view shows.
     void chunkReceived(const QByteArray& chunk, const QByteArray& latestReply);
     // Timer6 expired; it is already disarmed when this is emitted.
@@ -68,6 +72,8 @@ signals:
 private:
     PortAdapter* adapterFor(const PortTarget& target) const;
     void onDataArrived();
+    // Moves what the active port has received into the chunks.
+    void takeArrivedBytes();
     void onChunk(const QByteArray& chunk);
     void onConnectionLost(const QString& message);
 

@@ -143,6 +143,27 @@ Extraction extract(std::string_view text, const std::vector<TagLayout>& layout)
     return result;
 }
 
+// Every tag found, and every value of it lies within the text before any NUL.
+bool complete(std::string_view text, const std::vector<TagLayout>& layout)
+{
+    for (const TagLayout& entry : layout) {
+        const auto start = findTag(text, entry.tag);
+        if (!start) {
+            return false;
+        }
+        for (const Field& field : entry.fields) {
+            const auto* textField = std::get_if<TextField>(&field);
+            const std::size_t offset =
+                textField ? textField->offset : std::get<DigitField>(field).offset;
+            const std::size_t width = textField ? textField->width : 1;
+            if (sliceAt(text, *start, offset, width).size() != width) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 std::optional<std::size_t> findTag(std::string_view text, const TagPattern& tag)
@@ -177,6 +198,16 @@ Extraction extractStatus(std::string_view reply)
 Extraction extractParameters(std::string_view reply)
 {
     return extract(cutAtNul(reply), parameterLayout());
+}
+
+bool statusAnswerComplete(std::string_view reply)
+{
+    return complete(reply, statusLayout());
+}
+
+bool parameterAnswerComplete(std::string_view reply)
+{
+    return complete(cutAtNul(reply), parameterLayout());
 }
 
 } // namespace qv

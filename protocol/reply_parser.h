@@ -70,4 +70,11 @@ Extraction extractStatus(std::string_view reply);
 // searched in the text cut at its first NUL.
 Extraction extractParameters(std::string_view reply);
 
+// Whether an answer is whole: every tag of its layout is there, searched as the
+// extraction searches it, with each of its values at full width (a NUL inside a value
+// leaves it short). An answer that is not whole may still be extracted, as the window
+// does once the line has settled.
+bool statusAnswerComplete(std::string_view reply);
+bool parameterAnswerComplete(std::string_view reply);
+
 } // namespace qv

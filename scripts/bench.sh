@@ -13,6 +13,7 @@ samples=${BENCH_SAMPLES:-40}
 [ -f build/CMakeCache.txt ] || cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j2 --target qv418k-config qv418k-sim minimal_window minimal_window_qv_libs bench_startup \
     bench_window_cpu bench_reply_latency bench_protocol >/dev/null
+cmake --build build -j2 --target qv418k-cli bench_cli_timing >/dev/null
 
 unset QT_QPA_PLATFORM
 XDG_RUNTIME_DIR=$(mktemp -d)
@@ -33,6 +34,7 @@ run xvfb build/bench/bench_startup "$runs" build/bench/minimal_window_qv_libs bu
 run xvfb build/bench/bench_window_cpu
 run xvfb build/bench/bench_reply_latency "$samples"
 run build/bench/bench_protocol --benchmark_min_time=0.5
+run xvfb build/bench/bench_cli_timing "$((samples / 2))"
 
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')," \
     "Debian $(cat /etc/debian_version), Qt $(dpkg-query -W -f='${Version}' libqt6core6 | cut -d+ -f1)," \

@@ -12,6 +12,8 @@ packages=(
     # it DejaVu Sans is used, whose captions overflow the fixed-size buttons and readings.
     fonts-liberation2
     xvfb xauth x11-utils procps libxcb1-dev
+    # qv418k-cli: its bash completion is checked with the bash-completion framework.
+    bash-completion
 )
 
 missing=()

@@ -61,6 +61,7 @@ private slots:
     void chunkIsDeliveredWhole_data();
     void chunkIsDeliveredWhole();
     void burstWithShortGapsIsOneChunk();
+    void bytesAreReportedBeforeTheirChunk();
     void chunksWhileSettlingAreAppended();
     void chunkAfterExpiryStartsAfresh();
     void longBurstIsCutEvery2048Bytes();
@@ -267,6 +268,26 @@ void TestSerialLink::burstWithShortGapsIsOneChunk()
     QTRY_COMPARE_WITH_TIMEOUT(m_log->count(Kind::Chunk), 1, kWaitMs);
     QTest::qWait(200);
     QCOMPARE(m_log->chunks(), QList<QByteArray>{"STQ:001,DAV:004.0,020.0,PA1:000#"});
+}
+
+// Each byte is reported once, in order, as it comes: before the chunk that holds it.
+void TestSerialLink::bytesAreReportedBeforeTheirChunk()
+{
+    openPty();
+    QByteArray reported;
+    int chunksWhenLastReported = -1;
+    connect(m_link.get(), &SerialLink::bytesReceived, this, [&](const QByteArray& bytes) {
+        reported += bytes;
+        chunksWhenLastReported = m_log->count(Kind::Chunk);
+    });
+    const QByteArray answer = bytePattern(600);
+    m_pty->write(answer.left(200));
+    QTest::qWait(30);
+    m_pty->write(answer.mid(200));
+    QTRY_COMPARE_WITH_TIMEOUT(m_log->count(Kind::Chunk), 1, kWaitMs);
+    QCOMPARE(reported, answer);
+    QCOMPARE(chunksWhenLastReported, 0);
+    QCOMPARE(m_log->chunks(), QList<QByteArray>{answer});
 }
 
 // An answer split by a pause longer than the chunk gap: the second part comes while

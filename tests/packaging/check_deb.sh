@@ -103,6 +103,9 @@ kill "$program_pid"
 wait "$program_pid" 2>/dev/null || true
 program_pid=
 echo "Installed program ran for 2 s headless"
+cli_version=$(/usr/bin/qv418k-cli --version) || fail "installed qv418k-cli does not run"
+[ "$cli_version" = "qv418k-cli $version" ] || fail "installed qv418k-cli reports '$cli_version'"
+echo "Installed $cli_version runs"
 
 DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq "$package" > "$work/apt.log" 2>&1 \
     || { cat "$work/apt.log" >&2; fail "apt-get remove failed"; }

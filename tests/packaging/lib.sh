@@ -55,4 +55,11 @@ check_installed_tree() {
     grep -q "<launchable type=\"desktop-id\">$APP_ID.desktop</launchable>" "$metainfo" \
         || fail "metainfo does not launch $APP_ID.desktop"
     grep -q "<id>$APP_ID</id>" "$metainfo" || fail "metainfo id is not $APP_ID"
+
+    # The command-line tool, its manual page, its completion and the profile format.
+    [ -x "$prefix/bin/qv418k-cli" ] || fail "$prefix/bin/qv418k-cli is missing or not executable"
+    gzip -t "$share/man/man1/qv418k-cli.1.gz" 2>/dev/null \
+        || fail "manual page $share/man/man1/qv418k-cli.1.gz is missing or not gzip"
+    [ -f "$share/bash-completion/completions/qv418k-cli" ] || fail "bash completion is missing"
+    [ -f "$share/doc/qv418k-config/profile-format.md" ] || fail "profile format document is missing"
 }

@@ -76,10 +76,8 @@ void UnitSession::exchange(const CommandFrame& frame, AnswerHandler then)
     m_onAnswer = std::move(then);
     m_frame = QByteArray::fromStdString(frame.bytes);
     m_received.clear();
-    if (frame.requestCode) {
-        // Drops whatever an earlier answer left, so it is never taken for this one.
-        m_link->beginCommand(*frame.requestCode);
-    }
+    // Whatever an earlier answer left is never taken for this one.
+    m_link->beginCommand(frame.requestCode.value_or(RequestCode::rcIdle));
     switch (frame.requestCode.value_or(RequestCode::rcIdle)) {
     case RequestCode::rcParameterRead:
         m_awaiting = Awaiting::WholeParameters;

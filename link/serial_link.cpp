@@ -84,7 +84,7 @@ void SerialLink::setRequestCode(RequestCode code)
 void SerialLink::beginCommand(RequestCode query)
 {
     if (m_activePort != nullptr)
-        m_chunks->append(m_activePort->readAll());
+        takeArrivedBytes();
     m_chunks->flush();
     if (m_settleTimer->isActive()) {
         m_settleTimer->stop();
@@ -123,7 +123,14 @@ void SerialLink::onDataArrived()
     auto* port = qobject_cast<PortAdapter*>(sender());
     if (port == nullptr || port != m_activePort)
         return;
-    const QByteArray bytes = port->readAll();
+    takeArrivedBytes();
+}
+
+void SerialLink::takeArrivedBytes()
+{
+    const QByteArray bytes = m_activePort->readAll();
+    if (bytes.isEmpty())
+        return;
     emit bytesReceived(bytes);
     m_chunks->append(bytes);
 }

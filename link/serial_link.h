@@ -77,6 +77,8 @@ signals:
 private:
     PortAdapter* adapterFor(const PortTarget& target) const;
     void onDataArrived();
+    // Moves what the active port has received into the chunks.
+    void takeArrivedBytes();
     void onChunk(const QByteArray& chunk);
     void onConnectionLost(const QString& message);
 

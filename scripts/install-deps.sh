@@ -12,6 +12,8 @@ packages=(
     # it DejaVu Sans is used, whose captions overflow the fixed-size buttons and readings.
     fonts-liberation2
     xvfb xauth x11-utils procps libxcb1-dev
+    # A real serial device server for the end-to-end tests of socket:// and rfc2217://.
+    ser2net
 )
 
 missing=()

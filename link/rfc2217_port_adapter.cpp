@@ -74,7 +74,8 @@ void Rfc2217PortAdapter::checkSetup()
                      .arg(plainConnectionHint()));
         return;
     case Rfc2217Session::Setup::Mismatch:
-        failOpen(QString::fromStdString(m_session->mismatch()));
+        failOpen(QStringLiteral("%1; %2").arg(QString::fromStdString(m_session->mismatch()),
+                                              plainConnectionHint()));
         return;
     case Rfc2217Session::Setup::AwaitingComPort:
     case Rfc2217Session::Setup::AwaitingLine:

@@ -54,6 +54,7 @@ private slots:
     void setupFailures_data();
     void setupFailures();
     void silentServerTimesOutWithAHint();
+    void refusedConnectionFailsAndOpenRetries();
     void serverReasonBeforeHangingUpIsReported();
     void lossAfterOpenIsReportedOnceAndOpenRetries();
 
@@ -171,9 +172,12 @@ void TestRfc2217Link::setupFailures_data()
            "socket://127.0.0.1:%1";
     QTest::newRow("baud rate set to another value")
         << kGreeting + serverSays({0x65, 0x00, 0x01, 0xC2, 0x00})
-        << "the server set the baud rate to 115200 instead of 9600";
+        << "the server set the baud rate to 115200 instead of 9600; for a plain connection type "
+           "socket://127.0.0.1:%1";
     QTest::newRow("parity set to even")
-        << kGreeting + serverSays({0x67, 3}) << "the server set the parity to even instead of none";
+        << kGreeting + serverSays({0x67, 3})
+        << "the server set the parity to even instead of none; for a plain connection type "
+           "socket://127.0.0.1:%1";
 }
 
 void TestRfc2217Link::setupFailures()
@@ -208,6 +212,23 @@ void TestRfc2217Link::silentServerTimesOutWithAHint()
                  .arg(name())
                  .arg(m_server->serverPort()));
     QCOMPARE(m_log->count(Kind::Opened), 0);
+}
+
+// Nothing listens: the same report as for socket://, and the next open tries again.
+void TestRfc2217Link::refusedConnectionFailsAndOpenRetries()
+{
+    const quint16 port = m_server->serverPort();
+    m_server->close();
+    m_link->open(QStringLiteral("rfc2217://127.0.0.1:%1").arg(port));
+    QTRY_COMPARE_WITH_TIMEOUT(m_log->count(Kind::OpenFailed), 1, kWaitMs);
+    QCOMPARE(
+        m_log->nth(Kind::OpenFailed, 0).message,
+        QStringLiteral("Cannot connect to rfc2217://127.0.0.1:%1: Connection refused").arg(port));
+    QVERIFY(!m_link->isOpen());
+
+    QVERIFY(m_server->listen(QHostAddress::LocalHost, port));
+    m_log->clear();
+    openLikeSer2net();
 }
 
 // ser2net refusing a client: its greeting, a line of text, and the connection closed.

@@ -127,15 +127,32 @@ void Ser2netTest::readParametersAndSet()
     QCOMPARE(m_sim->config().value("address"), QString("077"));
 }
 
-// The operator's first click right after "Close" shows: nothing of the connection's
-// set-up may cut or spoil the answer.
+// "Read Parameters" clicked the moment "Close" shows: nothing of the connection's set-up
+// may cut or spoil the answer.
 void Ser2netTest::readParametersAtOnceAfterOpen()
 {
     QFETCH(Mode, mode);
     QVERIFY(startServer(mode));
     QVERIFY(applyAll(*m_sim, kDistinctSettings));
-    QVERIFY(m_operator->open(m_server->address()));
-    QVERIFY(readParametersMatchesInstrument(*m_operator, *m_sim));
+    const QMap<QString, QString> config = m_sim->config();
+    // Runs after the window's own handler has turned the caption to "Close".
+    QObject::connect(
+        &m_operator->window().link(), &qv::SerialLink::opened,
+        m_operator->control<QWidget>("Button32"),
+        [this] {
+            QCOMPARE(m_operator->shown("Button10"), QString("Close"));
+            m_operator->click("Button32");
+        },
+        Qt::SingleShotConnection);
+    QLineEdit* portName = m_operator->control<QComboBox>("SPREALCOM")->lineEdit();
+    portName->selectAll();
+    QTest::keyClicks(portName, m_server->address());
+    m_operator->click("Button10");
+    QTRY_COMPARE_WITH_TIMEOUT(m_operator->shown("Memo8"), parameterAnswerView(config),
+                              kAnswerTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(parameterLine(m_operator->parameters()), parameterLine(config),
+                              kAnswerTimeoutMs);
+    QTRY_COMPARE(m_operator->window().link().requestCode(), qv::RequestCode::rcIdle);
 }
 
 void Ser2netTest::killedWhileOpenThenRestarted()

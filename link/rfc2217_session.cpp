@@ -1,5 +1,7 @@
 #include "rfc2217_session.h"
 
+#include <vector>
+
 namespace qv {
 
 namespace {
@@ -59,9 +61,16 @@ std::string shownValue(std::uint8_t command, std::uint32_t value)
     return std::to_string(value);
 }
 
-std::string joined(const std::string& list, const std::string& item)
+// "a", "a and b", "a, b and c"
+std::string listed(const std::vector<std::string>& items)
 {
-    return list.empty() ? item : list + " and " + item;
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == items.size() ? " and " : ", ";
+        text += items[i];
+    }
+    return text;
 }
 
 } // namespace
@@ -96,12 +105,12 @@ std::string Rfc2217Session::awaited() const
         return "no answer to the Telnet negotiation";
     if (!m_lineSent)
         return "no answer to the COM-PORT-OPTION";
-    std::string missing;
+    std::vector<std::string> missing;
     for (const LineSetting& setting : m_line) {
         if (!setting.answered)
-            missing = joined(missing, std::string("the ") + setting.name);
+            missing.push_back(std::string("the ") + setting.name);
     }
-    return "no acknowledgement of " + missing;
+    return "no acknowledgement of " + listed(missing);
 }
 
 void Rfc2217Session::handle(const Command& command, std::string& reply)

@@ -110,8 +110,10 @@ INSTANTIATE_TEST_SUITE_P(
         SetupRow{"ServerRefusesComPort", bytes({0xFF, 0xFB, 0x03, 0xFF, 0xFE, 0x2C}),
                  Setup::Refused, ""},
         SetupRow{"ServerAcceptsButAcknowledgesNothing", kGreeting, Setup::AwaitingLine,
-                 "no acknowledgement of the baud rate and the data size and the parity and the "
-                 "stop size"},
+                 "no acknowledgement of the baud rate, the data size, the parity and the stop "
+                 "size"},
+        SetupRow{"ParityAndStopSizeNeverAcknowledged", kGreeting + kBaudAck + kDataSizeAck,
+                 Setup::AwaitingLine, "no acknowledgement of the parity and the stop size"},
         SetupRow{"StopSizeNeverAcknowledged", kGreeting + kBaudAck + kDataSizeAck + kParityAck,
                  Setup::AwaitingLine, "no acknowledgement of the stop size"},
         SetupRow{"AllFourWithoutFlowControlAnswer",

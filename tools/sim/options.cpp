@@ -96,7 +96,7 @@ they apply to the next answer only; several may be combined:
                    or "drift" to let it drift again)
   quit             stop
 Every command is answered by one line: "qv418k-sim: ok <command>",
-"qv418k-sim: config ..." or "qv418k-sim: error <reason>".
+"qv418k-sim: config ...", "qv418k-sim: line ..." or "qv418k-sim: error <reason>".
 The simulator stops on quit, SIGINT or SIGTERM; the end of stdin does not stop it.
 )";
 }

@@ -78,6 +78,17 @@ seed $p escaped_text "{$head,\"identification\":\"A\\\\u0000B\\\\r\\\\n\",\"sett
 seed $p newer_version "{\"format\":\"qv418k-profile\",\"version\":2}"
 seed $p not_an_object '[1,"a",null]'
 
+# --- What a Telnet device server sends (also read as a script of data and commands) ---
+t=telnet_codec
+seed $t ser2net_greeting '\377\373\003\377\375\003\377\373\001\377\376\001\377\375\000\377\373\000\377\375\054'
+seed $t ser2net_line_acks '\377\372\054\145\000\000\045\200\377\360\377\372\054\146\010\377\360\377\372\054\147\001\377\360\377\372\054\150\001\377\360\377\372\054\151\001\377\360'
+seed $t answer_with_modem_state 'STQ:001\r\n\377\372\054\153\000\377\360MR485B:3,0\r\n'
+seed $t doubled_iac_in_data 'A\377\377B\377\377\377\377C'
+seed $t refusal '\377\373\003\377\376\054'
+seed $t other_baud_rate '\377\375\054\377\372\054\145\000\001\302\000\377\360'
+seed $t subnegotiation_without_se '\377\372\054\153\000\377\373\003data'
+seed $t port_in_use '\377\375\054Port already in use\r\n'
+
 # --- Live readings: status answers whose values become CSV fields ---
 l=readings
 seed $l simulator_answer 'STC1:001A01:12.000A02:050.00A03:025.00\r\n'

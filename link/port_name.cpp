@@ -7,6 +7,7 @@ namespace qv {
 namespace {
 
 const QString kSocketScheme = QStringLiteral("socket://");
+const QString kRfc2217Scheme = QStringLiteral("rfc2217://");
 
 PortTarget invalidSocket(const QString& typed, const QString& cause)
 {
@@ -17,12 +18,12 @@ PortTarget invalidSocket(const QString& typed, const QString& cause)
 }
 
 // "HOST:PORT" after the scheme; an IPv6 host is written in brackets ("[::1]:4001").
-PortTarget resolveSocket(const QString& typed)
+PortTarget resolveNetworkPort(const QString& typed, const QString& scheme, PortTarget::Kind kind)
 {
-    const QString address = typed.mid(kSocketScheme.size());
+    const QString address = typed.mid(scheme.size());
     const qsizetype colon = address.lastIndexOf(QLatin1Char(':'));
     if (colon < 0)
-        return invalidSocket(typed, QStringLiteral("expected socket://HOST:PORT"));
+        return invalidSocket(typed, QStringLiteral("expected %1HOST:PORT").arg(scheme));
 
     QString host = address.left(colon);
     if (host.size() >= 2 && host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
@@ -37,7 +38,7 @@ PortTarget resolveSocket(const QString& typed)
         return invalidSocket(typed, QStringLiteral("invalid port number \"%1\"").arg(portText));
 
     PortTarget target;
-    target.kind = PortTarget::Kind::TcpSocket;
+    target.kind = kind;
     target.typed = typed;
     target.host = host;
     target.port = static_cast<quint16>(port);
@@ -58,7 +59,9 @@ int comPortNumber(const QString& typed)
 PortTarget resolvePortName(const QString& typed, HostSystem system)
 {
     if (typed.startsWith(kSocketScheme, Qt::CaseInsensitive))
-        return resolveSocket(typed);
+        return resolveNetworkPort(typed, kSocketScheme, PortTarget::Kind::TcpSocket);
+    if (typed.startsWith(kRfc2217Scheme, Qt::CaseInsensitive))
+        return resolveNetworkPort(typed, kRfc2217Scheme, PortTarget::Kind::Rfc2217);
 
     PortTarget target;
     target.kind = PortTarget::Kind::SerialDevice;

@@ -18,6 +18,7 @@ struct PortTarget
     enum class Kind {
         SerialDevice, // `device` is handed to QSerialPort as it stands
         TcpSocket,    // raw TCP to `host`:`port` (a serial device server)
+        Rfc2217,      // Telnet with the COM-PORT-OPTION to `host`:`port`
         Invalid,      // `error` says why, as the operator's message
     };
 
@@ -30,8 +31,9 @@ struct PortTarget
 };
 
 // "COMn" (n >= 1, any case) is the n-th serial port: /dev/ttyS(n-1) on Unix, itself on
-// Windows. "socket://HOST:PORT" is a raw TCP connection. Anything else is a device name
-// opened as typed (Qt puts "/dev/" before a name without a leading "/").
+// Windows. "socket://HOST:PORT" is a raw TCP connection, "rfc2217://HOST:PORT" a Telnet
+// device server that sets the line itself. Anything else is a device name opened as typed
+// (Qt puts "/dev/" before a name without a leading "/").
 PortTarget resolvePortName(const QString& typed, HostSystem system = kThisHostSystem);
 
 } // namespace qv

@@ -4,6 +4,7 @@
 #include "latest_reply.h"
 #include "link_constants.h"
 #include "port_name.h"
+#include "rfc2217_port_adapter.h"
 #include "serial_port_adapter.h"
 #include "tcp_port_adapter.h"
 
@@ -13,10 +14,10 @@ namespace qv {
 
 SerialLink::SerialLink(QObject* parent)
     : QObject(parent), m_serialPort(new SerialPortAdapter(this)),
-      m_socketPort(new TcpPortAdapter(this)), m_chunks(new ChunkAssembler(this)),
-      m_settleTimer(new QTimer(this))
+      m_socketPort(new TcpPortAdapter(this)), m_rfc2217Port(new Rfc2217PortAdapter(this)),
+      m_chunks(new ChunkAssembler(this)), m_settleTimer(new QTimer(this))
 {
-    for (PortAdapter* port : {m_serialPort, m_socketPort}) {
+    for (PortAdapter* port : {m_serialPort, m_socketPort, m_rfc2217Port}) {
         connect(port, &PortAdapter::opened, this, &SerialLink::opened);
         connect(port, &PortAdapter::openFailed, this, &SerialLink::openFailed);
         connect(port, &PortAdapter::dataArrived, this, &SerialLink::onDataArrived);
@@ -115,7 +116,16 @@ bool SerialLink::isSettleTimerArmed() const
 
 PortAdapter* SerialLink::adapterFor(const PortTarget& target) const
 {
-    return target.kind == PortTarget::Kind::TcpSocket ? m_socketPort : m_serialPort;
+    switch (target.kind) {
+    case PortTarget::Kind::TcpSocket:
+        return m_socketPort;
+    case PortTarget::Kind::Rfc2217:
+        return m_rfc2217Port;
+    case PortTarget::Kind::SerialDevice:
+    case PortTarget::Kind::Invalid:
+        break;
+    }
+    return m_serialPort;
 }
 
 void SerialLink::onDataArrived()

@@ -26,10 +26,11 @@ public:
     explicit SerialLink(QObject* parent = nullptr);
     ~SerialLink() override;
 
-    // Opens "COMn", a device path or socket://HOST:PORT at 9600 8N1. The outcome is
-    // reported through opened() or openFailed(); a serial device reports before
-    // this returns. A socket connects in the background: until it reports, isOpen()
-    // is false, and close() or another open() abandons it without a signal.
+    // Opens "COMn", a device path, socket://HOST:PORT or rfc2217://HOST:PORT at 9600
+    // 8N1. The outcome is reported through opened() or openFailed(); a serial device
+    // reports before this returns. A socket connects in the background (rfc2217 also
+    // waits for the server to set the line): until it reports, isOpen() is false, and
+    // close() or another open() abandons it without a signal.
     // Opening never touches the request, the reply or the timer.
     void open(const QString& portName);
     // Closes the port; nothing happens when it is closed. Emits closed() when a port
@@ -84,6 +85,7 @@ private:
 
     PortAdapter* m_serialPort;
     PortAdapter* m_socketPort;
+    PortAdapter* m_rfc2217Port;
     // The adapter of the last open(); null before the first and after close().
     PortAdapter* m_activePort = nullptr;
     ChunkAssembler* m_chunks;

@@ -35,6 +35,9 @@ run xvfb build/bench/bench_window_cpu
 run xvfb build/bench/bench_reply_latency "$samples"
 run build/bench/bench_protocol --benchmark_min_time=0.5
 run xvfb build/bench/bench_cli_timing "$((samples / 2))"
+# Read Parameters over a pseudo-terminal, ser2net raw and ser2net RFC 2217 (needs ser2net).
+cmake --build build -j2 --target bench_device_server >/dev/null
+run xvfb build/bench/bench_device_server "$samples"
 
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')," \
     "Debian $(cat /etc/debian_version), Qt $(dpkg-query -W -f='${Version}' libqt6core6 | cut -d+ -f1)," \

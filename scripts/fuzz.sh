@@ -10,6 +10,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 targets=(reply_extraction int_conversion command_builder key_filter)
 targets+=(profile_loader) # profile files, on Qt Core
+targets+=(telnet_codec) # the link's Telnet / RFC 2217 codec
 targets+=(readings) # live readings from status answers, and their CSV rows
 
 bash scripts/install-deps.sh # clang and its libFuzzer runtime among the rest

@@ -14,6 +14,8 @@ packages=(
     xvfb xauth x11-utils procps libxcb1-dev
     # qv418k-cli: its bash completion is checked with the bash-completion framework.
     bash-completion
+    # A real serial device server for the end-to-end tests of socket:// and rfc2217://.
+    ser2net
 )
 
 missing=()

@@ -19,6 +19,8 @@ private slots:
     void socketAddresses();
     void invalidSocketAddresses_data();
     void invalidSocketAddresses();
+    void rfc2217Addresses_data();
+    void rfc2217Addresses();
 };
 
 void TestPortName::serialDeviceNames_data()
@@ -139,6 +141,47 @@ void TestPortName::invalidSocketAddresses()
     const PortTarget target = resolvePortName(typed);
     QCOMPARE(target.kind, PortTarget::Kind::Invalid);
     QCOMPARE(target.error, message);
+}
+
+void TestPortName::rfc2217Addresses_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<PortTarget::Kind>("kind");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("error");
+
+    const auto rfc2217 = PortTarget::Kind::Rfc2217;
+    const auto invalid = PortTarget::Kind::Invalid;
+    QTest::newRow("an IPv4 address and port")
+        << "rfc2217://127.0.0.1:4001" << rfc2217 << "127.0.0.1" << 4001 << "";
+    QTest::newRow("the scheme in capitals")
+        << "RFC2217://ts-3.lab:2001" << rfc2217 << "ts-3.lab" << 2001 << "";
+    QTest::newRow("an IPv6 address in brackets")
+        << "rfc2217://[::1]:5000" << rfc2217 << "::1" << 5000 << "";
+    QTest::newRow("no port names its own scheme")
+        << "rfc2217://127.0.0.1" << invalid << "" << 0
+        << "Cannot connect to rfc2217://127.0.0.1: expected rfc2217://HOST:PORT";
+    QTest::newRow("port zero") << "rfc2217://h:0" << invalid << "" << 0
+                               << "Cannot connect to rfc2217://h:0: invalid port number \"0\"";
+    QTest::newRow("no host") << "rfc2217://:4001" << invalid << "" << 0
+                             << "Cannot connect to rfc2217://:4001: no host name";
+}
+
+void TestPortName::rfc2217Addresses()
+{
+    QFETCH(QString, typed);
+    QFETCH(PortTarget::Kind, kind);
+    QFETCH(QString, host);
+    QFETCH(int, port);
+    QFETCH(QString, error);
+
+    const PortTarget target = resolvePortName(typed);
+    QCOMPARE(target.kind, kind);
+    QCOMPARE(target.host, host);
+    QCOMPARE(int(target.port), port);
+    QCOMPARE(target.error, error);
+    QCOMPARE(target.typed, typed);
 }
 
 QTEST_GUILESS_MAIN(TestPortName)

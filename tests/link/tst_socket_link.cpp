@@ -52,6 +52,10 @@ private slots:
     void secondOpenDuringConnectReplacesIt();
     void serverClosingLosesConnectionOnce();
     void bytesBeforeServerCloseAreDelivered();
+    void telnetServerIsNamedAndClosed_data();
+    void telnetServerIsNamedAndClosed();
+    void serverReasonBeforeHangingUpIsQuoted();
+    void answerBeforeHangingUpIsNoReason();
 
 private:
     void connectLink();
@@ -274,6 +278,70 @@ void TestSocketLink::bytesBeforeServerCloseAreDelivered()
     QTRY_COMPARE_WITH_TIMEOUT(m_log->count(Kind::Lost), 1, kWaitMs);
     QCOMPARE(m_log->chunks(), QList<QByteArray>{"AD01:100.0"});
     QVERIFY(m_log->nth(Kind::Chunk, 0).atMs <= m_log->nth(Kind::Lost, 0).atMs);
+}
+
+void TestSocketLink::telnetServerIsNamedAndClosed_data()
+{
+    QTest::addColumn<QByteArray>("greeting");
+    QTest::addColumn<int>("pieceSize");
+    // ser2net's telnet(rfc2217) greeting: IAC WILL SGA, IAC DO SGA, ... IAC DO COM-PORT.
+    const QByteArray ser2net = QByteArray::fromHex("fffb03fffd03fffb01fffe01fffd00fffb00fffd2c");
+    QTest::newRow("whole greeting") << ser2net << int(ser2net.size());
+    QTest::newRow("greeting cut after its first byte") << ser2net << 1;
+    QTest::newRow("IAC DONT first") << QByteArray::fromHex("fffe01") << 3;
+}
+
+// Its negotiation is never taken for an answer: no chunk, one report naming the address
+// to use instead.
+void TestSocketLink::telnetServerIsNamedAndClosed()
+{
+    QFETCH(QByteArray, greeting);
+    QFETCH(int, pieceSize);
+    connectLink();
+    for (qsizetype at = 0; at < greeting.size(); at += pieceSize) {
+        m_peer->write(greeting.mid(at, pieceSize));
+        m_peer->flush();
+        QTest::qWait(20);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_log->count(Kind::Lost), 1, kWaitMs);
+    const quint16 port = m_server->serverPort();
+    QCOMPARE(m_log->nth(Kind::Lost, 0).message,
+             QStringLiteral("The server at socket://127.0.0.1:%1 speaks Telnet: type "
+                            "rfc2217://127.0.0.1:%1 instead")
+                 .arg(port));
+    QVERIFY(!m_link->isOpen());
+    QTRY_COMPARE_WITH_TIMEOUT(m_peer->state(), QAbstractSocket::UnconnectedState, kWaitMs);
+    QTest::qWait(200);
+    QCOMPARE(m_log->count(Kind::Lost), 1);
+    QCOMPARE(m_log->count(Kind::Chunk), 0);
+}
+
+// ser2net refusing a client: a line of text, then the connection closed at once.
+void TestSocketLink::serverReasonBeforeHangingUpIsQuoted()
+{
+    connectLink();
+    m_peer->write("Port already in use\r\n");
+    m_peer->close();
+    QTRY_COMPARE_WITH_TIMEOUT(m_log->count(Kind::Lost), 1, kWaitMs);
+    QCOMPARE(m_log->nth(Kind::Lost, 0).message,
+             QStringLiteral("Connection to %1 lost: the server said \"Port already in use\"")
+                 .arg(socketName(m_server->serverPort())));
+    QCOMPARE(m_log->chunks(), QList<QByteArray>{"Port already in use\r\n"});
+}
+
+// Text that came after a frame was sent is the instrument's answer, not a reason.
+void TestSocketLink::answerBeforeHangingUpIsNoReason()
+{
+    connectLink();
+    QVERIFY(m_link->send(kQueryFrame));
+    QByteArray received;
+    QTRY_COMPARE_WITH_TIMEOUT((received += m_peer->readAll(), received), kQueryFrame, kWaitMs);
+    m_peer->write("OK\r\n");
+    m_peer->close();
+    QTRY_COMPARE_WITH_TIMEOUT(m_log->count(Kind::Lost), 1, kWaitMs);
+    QCOMPARE(m_log->nth(Kind::Lost, 0).message,
+             QStringLiteral("Connection to %1 lost: The remote host closed the connection")
+                 .arg(socketName(m_server->serverPort())));
 }
 
 QTEST_GUILESS_MAIN(TestSocketLink)

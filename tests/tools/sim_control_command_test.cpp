@@ -66,6 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
                     CommandCase{"drop next", Kind::Fault, flag(&FaultPlan::dropConnection), "", ""},
                     CommandCase{"drop", Kind::Drop, {}, "", ""},
                     CommandCase{"show", Kind::Show, {}, "", ""},
+                    CommandCase{"show line", Kind::ShowLine, {}, "", ""},
                     CommandCase{"set baud 4", Kind::Set, {}, "baud", "4"},
                     CommandCase{"set a02 drift", Kind::Set, {}, "a02", "drift"},
                     CommandCase{"quit", Kind::Quit, {}, "", ""}));
@@ -84,7 +85,7 @@ TEST_P(ControlLineRefused, GivesAReason)
 
 INSTANTIATE_TEST_SUITE_P(Rows, ControlLineRefused,
                          testing::Values("split", "split 0", "split x", "split 60001",
-                                         "split 10 20", "drop now", "show all", "quit now", "nul 2",
+                                         "split 10 20", "drop now", "show all", "show line 2", "quit now", "nul 2",
                                          "set baud", "set baud 4 5", "jump", "SHOW"));
 
 TEST(ControlLine, BlankLinesAreIgnored)

@@ -272,6 +272,34 @@ TEST(SimOverPty, AnswersBackToBackFramesInOrder)
     close(line);
 }
 
+void setSpeed(int fd, speed_t speed)
+{
+    termios settings{};
+    ASSERT_EQ(tcgetattr(fd, &settings), 0);
+    cfsetspeed(&settings, speed);
+    ASSERT_EQ(tcsetattr(fd, TCSANOW, &settings), 0);
+}
+
+// As a UART at the wrong speed reads only garbage, the instrument hears nothing until
+// the program's end of the line is back at 9600 8N1.
+TEST(SimOverPty, ShowsItsLineAndIsDeafWhileItIsNot9600_8N1)
+{
+    SimProcess sim({});
+    const int line = openLine(sim.readAddress());
+    ASSERT_GE(line, 0);
+    EXPECT_EQ(sim.control("show line"), "qv418k-sim: line 9600 8N1");
+
+    setSpeed(line, B19200);
+    EXPECT_EQ(sim.control("show line"), "qv418k-sim: line 19200 8N1");
+    send(line, "PPPPPP#VAR#");
+    EXPECT_EQ(receive(line, 1, 500ms).bytes, "");
+
+    setSpeed(line, B9600);
+    send(line, "PPPPPP#VAR#");
+    EXPECT_EQ(receive(line, kIdentification.size()).bytes, kIdentification);
+    close(line);
+}
+
 TEST(SimOverPty, SplitPausesTheNextAnswerOnly)
 {
     SimProcess sim({});
@@ -338,6 +366,7 @@ TEST(SimOverTcp, ServesOneClientAfterAnotherAndDropClosesIt)
 {
     SimProcess sim({"--tcp", "0"});
     const std::string address = sim.readAddress();
+    EXPECT_EQ(sim.control("show line"), "qv418k-sim: error a TCP port has no line settings");
     const std::string prefix = "socket://127.0.0.1:";
     ASSERT_TRUE(address.starts_with(prefix)) << address;
     const int port = std::stoi(address.substr(prefix.size()));

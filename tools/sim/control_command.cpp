@@ -116,6 +116,9 @@ ParsedControl parseControlLine(std::string_view line)
     if (name == "set") {
         return parseSet(w);
     }
+    if (name == "show" && w.size() == 2 && w[1] == "line") {
+        return simple(ControlCommand::Kind::ShowLine);
+    }
     if (name == "show") {
         return withoutArguments(w, ControlCommand::Kind::Show);
     }

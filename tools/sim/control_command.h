@@ -16,7 +16,8 @@ struct ControlCommand
                // next)
         Drop,  // close the connection now
         Show,  // print the configuration
-        Set,   // change a setting or pin a reading
+        ShowLine, // print the line settings
+        Set,      // change a setting or pin a reading
         Quit,
     };
     Kind kind;

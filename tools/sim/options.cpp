@@ -87,13 +87,16 @@ they apply to the next answer only; several may be combined:
   drop             close the connection now (a pseudo-terminal is replaced by a
                    new one and its path printed again)
   show             print the configuration: "qv418k-sim: config key=value ..."
+  show line        print the line the program set on the pseudo-terminal:
+                   "qv418k-sim: line 9600 8N1"; while it is not 9600 8N1 the
+                   instrument hears nothing (a TCP port has no line settings)
   set KEY VALUE    change a setting: address baud parity variable ma4 ma20 pz1
                    pz2 ad1urv ad1lrv ad1start ad2urv ad2lrv ad2start (anything
                    the answer can show), or pin a reading: a01 a02 a03 (a number,
                    or "drift" to let it drift again)
   quit             stop
 Every command is answered by one line: "qv418k-sim: ok <command>",
-"qv418k-sim: config ..." or "qv418k-sim: error <reason>".
+"qv418k-sim: config ...", "qv418k-sim: line ..." or "qv418k-sim: error <reason>".
 The simulator stops on quit, SIGINT or SIGTERM; the end of stdin does not stop it.
 )";
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "line_settings.h"
+
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +34,10 @@ public:
 
     // Writes without blocking; returns how many bytes were taken.
     virtual std::size_t send(std::string_view bytes) = 0;
+
+    // The line settings the program set, where the connection has them (a serial
+    // line does, a TCP socket does not).
+    virtual std::optional<LineSettings> lineSettings() const { return std::nullopt; }
 
     // Takes the line away from the program as an unplugged device would, then makes
     // the port ready for a new connection (address() may change).

@@ -18,6 +18,7 @@ namespace {
     throw std::system_error(errno, std::generic_category(), what);
 }
 
+// Raw, at the instrument's own 9600 8N1 until the program sets the line.
 void makeRaw(int fd)
 {
     termios settings{};
@@ -25,6 +26,9 @@ void makeRaw(int fd)
         fail("tcgetattr");
     }
     cfmakeraw(&settings);
+    cfsetspeed(&settings, B9600);
+    settings.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
+    settings.c_cflag |= CS8;
     if (tcsetattr(fd, TCSANOW, &settings) != 0) {
         fail("tcsetattr");
     }
@@ -115,6 +119,17 @@ void PtyPort::drop()
     m_master.reset();
     m_slave.reset();
     create();
+}
+
+// Master and slave of a pseudo-terminal share one set of attributes, so the master
+// sees what the program set on its end.
+std::optional<LineSettings> PtyPort::lineSettings() const
+{
+    termios attributes{};
+    if (tcgetattr(m_master.get(), &attributes) != 0) {
+        return std::nullopt;
+    }
+    return lineSettingsOf(attributes);
 }
 
 void PtyPort::updateLink() const

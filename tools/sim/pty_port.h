@@ -23,6 +23,7 @@ public:
     PortInput receive() override;
     std::size_t send(std::string_view bytes) override;
     void drop() override;
+    std::optional<LineSettings> lineSettings() const override;
 
 private:
     void create();

@@ -102,10 +102,11 @@ void Simulator::announceAddress()
 
 void Simulator::receiveFromPort(Clock::time_point now)
 {
-    const PortInput input = m_port->receive();
+    PortInput input = m_port->receive();
     if (input.event == PortInput::Event::Connected) {
         trace("client connected");
     }
+    ignoreOnWrongLine(input.bytes);
     m_splitter.feed(input.bytes);
     while (const auto frame = m_splitter.next()) {
         traceDiscarded();
@@ -117,6 +118,18 @@ void Simulator::receiveFromPort(Clock::time_point now)
         m_splitter.reset();
         m_sender.clear();
     }
+}
+
+// A UART at another speed or framing reads only garbage; the instrument hears nothing
+// it could answer until the line is back at 9600 8N1.
+void Simulator::ignoreOnWrongLine(std::string& bytes)
+{
+    const auto line = m_port->lineSettings();
+    if (bytes.empty() || !line || *line == kInstrumentLine) {
+        return;
+    }
+    trace("deaf at " + describeLine(*line) + ", ignored " + quoted(bytes));
+    bytes.clear();
 }
 
 void Simulator::answerFrame(const Frame& frame, Clock::time_point now)
@@ -155,6 +168,13 @@ void Simulator::execute(const ControlCommand& command, const ControlLine& line,
         return;
     case ControlCommand::Kind::Show:
         reply(line, "config " + m_model.show(secondsSinceStart(now)));
+        return;
+    case ControlCommand::Kind::ShowLine:
+        if (const auto settings = m_port->lineSettings()) {
+            reply(line, "line " + describeLine(*settings));
+        } else {
+            reply(line, "error a TCP port has no line settings");
+        }
         return;
     case ControlCommand::Kind::Set:
         if (const auto error = m_model.set(command.key, command.value)) {

@@ -33,6 +33,7 @@ private:
 
     void announceAddress();
     void receiveFromPort(Clock::time_point now);
+    void ignoreOnWrongLine(std::string& bytes);
     void answerFrame(const Frame& frame, Clock::time_point now);
     void handleControl(const ControlLine& line, Clock::time_point now);
     void execute(const ControlCommand& command, const ControlLine& line, Clock::time_point now);

@@ -1,7 +1,9 @@
 #include "form_extras.h"
 
+#include "live_poller.h"
 #include "live_readings_window.h"
 #include "mainform1.h"
+#include "serial_link.h"
 #include "settings_files.h"
 
 #include <QAction>
@@ -11,6 +13,9 @@ namespace qv {
 
 FormExtras::FormExtras(Tmainform1& form) : QObject(&form), m_form(form)
 {
+    // Made before the form connects its own handler, which shows the loss in a modal box:
+    // live polling stops first, and says why, instead of finding the port closed later.
+    connect(&form.link(), &SerialLink::connectionLost, this, &FormExtras::stopLiveReadings);
     m_saveAction = addAction(tr("Save Settings As..."), QKeySequence(Qt::CTRL | Qt::Key_S),
                              "actionSaveSettings");
     connect(m_saveAction, &QAction::triggered, this, [this] { saveSettingsAs(m_form); });
@@ -31,6 +36,12 @@ QAction* FormExtras::addAction(const QString& text, const QKeySequence& shortcut
     action->setShortcutContext(Qt::WindowShortcut);
     m_form.addAction(action);
     return action;
+}
+
+void FormExtras::stopLiveReadings(const QString& lossMessage)
+{
+    if (m_liveReadings != nullptr)
+        m_liveReadings->poller().portLost(lossMessage);
 }
 
 void FormExtras::showContextMenu(const QPoint& globalPosition)

@@ -30,6 +30,7 @@ public:
     LiveReadingsWindow* liveReadings() const { return m_liveReadings; }
 
 private:
+    void stopLiveReadings(const QString& lossMessage);
     QAction* addAction(const QString& text, const QKeySequence& shortcut, const char* name);
 
     Tmainform1& m_form;

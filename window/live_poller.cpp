@@ -32,9 +32,7 @@ LivePoller::LivePoller(SerialLink& link, std::function<void()> requestRealTimeDa
     connect(&m_link, &SerialLink::settleTimerExpired, this, &LivePoller::onAnswerSettled);
     connect(&m_link, &SerialLink::closed, this,
             [this] { onPortGone(tr("Stopped: the port was closed.")); });
-    connect(&m_link, &SerialLink::connectionLost, this, [this](const QString& message) {
-        onPortGone(tr("Stopped: the port was lost (%1).").arg(message));
-    });
+    connect(&m_link, &SerialLink::connectionLost, this, &LivePoller::portLost);
 }
 
 void LivePoller::start()
@@ -48,6 +46,11 @@ void LivePoller::stop()
     m_tick->stop();
     m_retry->stop();
     m_pollPending = false;
+}
+
+void LivePoller::portLost(const QString& message)
+{
+    onPortGone(tr("Stopped: the port was lost (%1).").arg(message));
 }
 
 bool LivePoller::isRunning() const

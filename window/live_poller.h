@@ -38,6 +38,9 @@ public:
     // Polls now and then at every interval; stopped() at once when the port is closed.
     void start();
     void stop();
+    // The port went away: stops, saying so. The poller hears it from the link itself
+    // too; this lets whoever hears it first (before a modal report) stop it at once.
+    void portLost(const QString& message);
     bool isRunning() const;
     void setInterval(std::chrono::milliseconds interval);
     std::chrono::milliseconds interval() const;

@@ -350,13 +350,17 @@ void TestCliAgainstSimulator::badInvocation()
     QVERIFY2(!sim.awaitNewLine(300), "the simulator saw a frame");
 }
 
-// Four units at once: one goes silent, one drops its line mid-write, two verify.
+// Five units at once: one refuses the first setting, one goes silent, one drops its
+// line mid-write, two verify.
 void TestCliAgainstSimulator::parallelWriteKeepsEachUnitsFailureItsOwn()
 {
     SimProcess& first = startSim();
+    SimProcess& refusing = startSim();
     SimProcess& silent = startSim();
     SimProcess& dropped = startSim({"--tcp", "0"});
     SimProcess& last = startSim({"--tcp", "0"});
+    // The same value the others take, turned down once: the address frame goes first.
+    QVERIFY(refusing.apply("refuse"));
     QVERIFY(silent.apply("silence"));
     // The first answer is slow (2500 bytes of filler first); once the first frame has
     // been acted on, the line is armed to drop at the second.
@@ -368,29 +372,36 @@ void TestCliAgainstSimulator::parallelWriteKeepsEachUnitsFailureItsOwn()
     QProcess write;
     write.start(QStringLiteral(QV418K_CLI_PATH),
                 {"write", file, "--timeout", "5000", "--port", first.address(), "--port",
-                 silent.address(), "--port", dropped.address(), "--port", last.address()});
+                 refusing.address(), "--port", silent.address(), "--port", dropped.address(),
+                 "--port", last.address()});
     QVERIFY(QTest::qWaitFor([&] { return dropped.config().value("address") == "017"; }, kRunMs));
     QVERIFY(dropped.apply("drop next"));
     QVERIFY(write.waitForFinished(kRunMs));
     const CliRun run = {write.exitCode(), QString::fromUtf8(write.readAllStandardOutput()),
                         QString::fromUtf8(write.readAllStandardError())};
 
-    QCOMPARE(run.exitCode, 4); // the highest of 0, 4, 3, 0
+    QCOMPARE(run.exitCode, 4); // the highest of 0, 1, 4, 3, 0
     const QStringList out = lines(run.out);
-    QCOMPARE(out.size(), 5);
+    QCOMPARE(out.size(), 6);
     QCOMPARE(out[0], first.address() + ": written and verified");
-    QCOMPARE(out[1], silent.address() + ": failed: no complete answer to TARVEN#ST:017# within "
+    QCOMPARE(out[1], refusing.address() + ": differs after writing: settings.address: profile "
+                                          "\"017\", instrument \"001\"");
+    QCOMPARE(out[2], silent.address() + ": failed: no complete answer to TARVEN#ST:017# within "
                                         "5000 ms (nothing received) (nothing written)");
-    QCOMPARE(out[2], dropped.address() + ": failed: Connection to " + dropped.address() +
+    QCOMPARE(out[3], dropped.address() + ": failed: Connection to " + dropped.address() +
                          " lost: The remote host closed the connection (written: address)");
-    QCOMPARE(out[3], last.address() + ": written and verified");
-    QCOMPARE(out[4], QStringLiteral("2 of 4 units written and verified"));
-    // One error line each for the two that failed, naming the port.
+    QCOMPARE(out[4], last.address() + ": written and verified");
+    QCOMPARE(out[5], QStringLiteral("2 of 5 units written and verified"));
+    // One error line each for the two that failed, naming the port; a difference is a
+    // result, not an error.
     const QStringList err = lines(run.err);
     QCOMPARE(err.size(), 2);
     QVERIFY(err.filter(silent.address()).size() == 1 && err.filter(dropped.address()).size() == 1);
     QCOMPARE(first.config().value("ad1urv"), QStringLiteral("120.5"));
     QCOMPARE(last.config().value("ad1urv"), QStringLiteral("120.5"));
+    // The refusal stopped nothing on that unit: the later settings went in.
+    QCOMPARE(refusing.config().value("address"), QStringLiteral("001"));
+    QCOMPARE(refusing.config().value("ad1urv"), QStringLiteral("120.5"));
 }
 
 // The simulator refuses a fine-tuning below 0 (the window sends -005 without a

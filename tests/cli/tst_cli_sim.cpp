@@ -1,6 +1,7 @@
 // qv418k-cli run as a program against running simulators, as a script would run it:
 // exit statuses, stdout and stderr, and what the simulators ended up holding.
 
+#include "cli_run.h"
 #include "profile.h"
 #include "sim_process.h"
 
@@ -19,50 +20,6 @@
 #include <vector>
 
 namespace {
-
-// Generous: the machine may be busy building while the tests run.
-constexpr int kRunMs = 30000;
-
-struct CliRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-CliRun runCli(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(QV418K_CLI_PATH), arguments);
-    CliRun run;
-    if (!process.waitForFinished(kRunMs)) {
-        process.kill();
-        process.waitForFinished();
-        run.err = QStringLiteral("<did not finish>");
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-QString describe(const CliRun& run)
-{
-    return QStringLiteral("exit %1\nstdout:\n%2\nstderr:\n%3")
-        .arg(run.exitCode)
-        .arg(run.out, run.err);
-}
-
-// Lines without the last empty one after the final newline.
-QStringList lines(const QString& text)
-{
-    QStringList all = text.split(u'\n');
-    if (!all.isEmpty() && all.constLast().isEmpty()) {
-        all.removeLast();
-    }
-    return all;
-}
 
 // A well-formed monitor row: an ISO time and four readings, the address 001.
 bool isReadingRow(const QString& line)
@@ -100,12 +57,6 @@ const QList<QPair<QString, QString>> kOtherSettings = {
     {"ad1start", "002.0"}, {"ad2urv", "080.0"}, {"ad2lrv", "010.0"}, {"ad2start", "011.5"},
     {"pz1", "150"},        {"pz2", "007"},
 };
-
-QByteArray sampleProfile()
-{
-    QFile file(QStringLiteral(QV_SAMPLE_PROFILE));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 

@@ -21,7 +21,8 @@ constexpr VerbName kVerbs[] = {
 
 const QCommandLineOption
     kPort(QStringLiteral("port"),
-          QStringLiteral("The port: COMn, a device path or socket://HOST:PORT."),
+          QStringLiteral("The port: COMn, a device path, socket://HOST:PORT or "
+                         "rfc2217://HOST:PORT."),
           QStringLiteral("P"));
 const QCommandLineOption
     kTimeout(QStringLiteral("timeout"),
@@ -153,7 +154,8 @@ QString helpText()
         "                                     time,address,UTODV,AD01,AD02\n"
         "\n"
         "Common options:\n"
-        "  --port P        COMn, a device path (/dev/ttyUSB0) or socket://HOST:PORT\n"
+        "  --port P        COMn, a device path (/dev/ttyUSB0), socket://HOST:PORT or\n"
+        "                  rfc2217://HOST:PORT\n"
         "  --timeout MS    no complete answer within MS is an error (default 2000)\n"
         "  -h, --help      this text (also after a command)\n"
         "  --version       the program's version\n"

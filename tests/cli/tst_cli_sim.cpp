@@ -1,6 +1,7 @@
 // qv418k-cli run as a program against running simulators, as a script would run it:
 // exit statuses, stdout and stderr, and what the simulators ended up holding.
 
+#include "cli_run.h"
 #include "profile.h"
 #include "sim_process.h"
 
@@ -19,50 +20,6 @@
 #include <vector>
 
 namespace {
-
-// Generous: the machine may be busy building while the tests run.
-constexpr int kRunMs = 30000;
-
-struct CliRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-CliRun runCli(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(QV418K_CLI_PATH), arguments);
-    CliRun run;
-    if (!process.waitForFinished(kRunMs)) {
-        process.kill();
-        process.waitForFinished();
-        run.err = QStringLiteral("<did not finish>");
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-QString describe(const CliRun& run)
-{
-    return QStringLiteral("exit %1\nstdout:\n%2\nstderr:\n%3")
-        .arg(run.exitCode)
-        .arg(run.out, run.err);
-}
-
-// Lines without the last empty one after the final newline.
-QStringList lines(const QString& text)
-{
-    QStringList all = text.split(u'\n');
-    if (!all.isEmpty() && all.constLast().isEmpty()) {
-        all.removeLast();
-    }
-    return all;
-}
 
 // A well-formed monitor row: an ISO time and four readings, the address 001.
 bool isReadingRow(const QString& line)
@@ -100,12 +57,6 @@ const QList<QPair<QString, QString>> kOtherSettings = {
     {"ad1start", "002.0"}, {"ad2urv", "080.0"}, {"ad2lrv", "010.0"}, {"ad2start", "011.5"},
     {"pz1", "150"},        {"pz2", "007"},
 };
-
-QByteArray sampleProfile()
-{
-    QFile file(QStringLiteral(QV_SAMPLE_PROFILE));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -350,13 +301,17 @@ void TestCliAgainstSimulator::badInvocation()
     QVERIFY2(!sim.awaitNewLine(300), "the simulator saw a frame");
 }
 
-// Four units at once: one goes silent, one drops its line mid-write, two verify.
+// Five units at once: one refuses the first setting, one goes silent, one drops its
+// line mid-write, two verify.
 void TestCliAgainstSimulator::parallelWriteKeepsEachUnitsFailureItsOwn()
 {
     SimProcess& first = startSim();
+    SimProcess& refusing = startSim();
     SimProcess& silent = startSim();
     SimProcess& dropped = startSim({"--tcp", "0"});
     SimProcess& last = startSim({"--tcp", "0"});
+    // The same value the others take, turned down once: the address frame goes first.
+    QVERIFY(refusing.apply("refuse"));
     QVERIFY(silent.apply("silence"));
     // The first answer is slow (2500 bytes of filler first); once the first frame has
     // been acted on, the line is armed to drop at the second.
@@ -368,29 +323,36 @@ void TestCliAgainstSimulator::parallelWriteKeepsEachUnitsFailureItsOwn()
     QProcess write;
     write.start(QStringLiteral(QV418K_CLI_PATH),
                 {"write", file, "--timeout", "5000", "--port", first.address(), "--port",
-                 silent.address(), "--port", dropped.address(), "--port", last.address()});
+                 refusing.address(), "--port", silent.address(), "--port", dropped.address(),
+                 "--port", last.address()});
     QVERIFY(QTest::qWaitFor([&] { return dropped.config().value("address") == "017"; }, kRunMs));
     QVERIFY(dropped.apply("drop next"));
     QVERIFY(write.waitForFinished(kRunMs));
     const CliRun run = {write.exitCode(), QString::fromUtf8(write.readAllStandardOutput()),
                         QString::fromUtf8(write.readAllStandardError())};
 
-    QCOMPARE(run.exitCode, 4); // the highest of 0, 4, 3, 0
+    QCOMPARE(run.exitCode, 4); // the highest of 0, 1, 4, 3, 0
     const QStringList out = lines(run.out);
-    QCOMPARE(out.size(), 5);
+    QCOMPARE(out.size(), 6);
     QCOMPARE(out[0], first.address() + ": written and verified");
-    QCOMPARE(out[1], silent.address() + ": failed: no complete answer to TARVEN#ST:017# within "
+    QCOMPARE(out[1], refusing.address() + ": differs after writing: settings.address: profile "
+                                          "\"017\", instrument \"001\"");
+    QCOMPARE(out[2], silent.address() + ": failed: no complete answer to TARVEN#ST:017# within "
                                         "5000 ms (nothing received) (nothing written)");
-    QCOMPARE(out[2], dropped.address() + ": failed: Connection to " + dropped.address() +
+    QCOMPARE(out[3], dropped.address() + ": failed: Connection to " + dropped.address() +
                          " lost: The remote host closed the connection (written: address)");
-    QCOMPARE(out[3], last.address() + ": written and verified");
-    QCOMPARE(out[4], QStringLiteral("2 of 4 units written and verified"));
-    // One error line each for the two that failed, naming the port.
+    QCOMPARE(out[4], last.address() + ": written and verified");
+    QCOMPARE(out[5], QStringLiteral("2 of 5 units written and verified"));
+    // One error line each for the two that failed, naming the port; a difference is a
+    // result, not an error.
     const QStringList err = lines(run.err);
     QCOMPARE(err.size(), 2);
     QVERIFY(err.filter(silent.address()).size() == 1 && err.filter(dropped.address()).size() == 1);
     QCOMPARE(first.config().value("ad1urv"), QStringLiteral("120.5"));
     QCOMPARE(last.config().value("ad1urv"), QStringLiteral("120.5"));
+    // The refusal stopped nothing on that unit: the later settings went in.
+    QCOMPARE(refusing.config().value("address"), QStringLiteral("001"));
+    QCOMPARE(refusing.config().value("ad1urv"), QStringLiteral("120.5"));
 }
 
 // The simulator refuses a fine-tuning below 0 (the window sends -005 without a

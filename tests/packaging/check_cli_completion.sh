@@ -40,5 +40,6 @@ offers "qv418k-cli read --o" --output
 offers "qv418k-cli read --port /dev/ttyUSB0 --i" --identify
 offers "qv418k-cli ports --" --json --help
 offers "qv418k-cli identify --port sock" socket://
+offers "qv418k-cli read --port rfc" rfc2217://
 offers "qv418k-cli monitor --interval " 
 echo "PASS: completion offers the subcommands and their options"

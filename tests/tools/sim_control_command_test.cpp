@@ -64,6 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
                     CommandCase{"badindex", Kind::Fault, flag(&FaultPlan::badIndex), "", ""},
                     CommandCase{"long", Kind::Fault, flag(&FaultPlan::longAnswer), "", ""},
                     CommandCase{"drop next", Kind::Fault, flag(&FaultPlan::dropConnection), "", ""},
+                    CommandCase{"refuse", Kind::Fault, flag(&FaultPlan::refuseWrite), "", ""},
                     CommandCase{"drop", Kind::Drop, {}, "", ""},
                     CommandCase{"show", Kind::Show, {}, "", ""},
                     CommandCase{"show line", Kind::ShowLine, {}, "", ""},
@@ -85,8 +86,9 @@ TEST_P(ControlLineRefused, GivesAReason)
 
 INSTANTIATE_TEST_SUITE_P(Rows, ControlLineRefused,
                          testing::Values("split", "split 0", "split x", "split 60001",
-                                         "split 10 20", "drop now", "show all", "show line 2", "quit now", "nul 2",
-                                         "set baud", "set baud 4 5", "jump", "SHOW"));
+                                         "split 10 20", "drop now", "show all", "show line 2",
+                                         "quit now", "nul 2", "refuse 1", "set baud",
+                                         "set baud 4 5", "jump", "SHOW"));
 
 TEST(ControlLine, BlankLinesAreIgnored)
 {
@@ -104,6 +106,19 @@ TEST(ControlLine, FaultsForTheNextAnswerAddUp)
     FaultPlan expected = flag(&FaultPlan::nul);
     expected.splitMs = 300;
     EXPECT_EQ(pending, expected);
+}
+
+// Other faults go to the next answer, whatever the frame; a refusal waits for a write.
+TEST(ControlLine, ARefusalWaitsForTheNextWrite)
+{
+    FaultPlan pending = flag(&FaultPlan::refuseWrite);
+    addFaults(pending, flag(&FaultPlan::nul));
+
+    EXPECT_EQ(takeFaultsFor(pending, false), flag(&FaultPlan::nul));
+    EXPECT_EQ(takeFaultsFor(pending, false), FaultPlan{});
+    EXPECT_EQ(takeFaultsFor(pending, true), flag(&FaultPlan::refuseWrite));
+    EXPECT_EQ(takeFaultsFor(pending, true), FaultPlan{});
+    EXPECT_EQ(pending, FaultPlan{});
 }
 
 } // namespace

@@ -317,6 +317,25 @@ TEST(SimOverPty, SplitPausesTheNextAnswerOnly)
     close(line);
 }
 
+// A value the instrument would take is turned down once: the query before it is
+// answered, the refused write changes nothing, and the same write then goes through.
+TEST(SimOverPty, RefuseTurnsDownTheNextWriteOnly)
+{
+    SimProcess sim({});
+    const int line = openLine(sim.readAddress());
+    ASSERT_GE(line, 0);
+    ASSERT_EQ(sim.control("refuse"), "qv418k-sim: ok refuse");
+    send(line, "PPPPPP#VAR#TARVEN#ST:007#");
+    const std::string refused = kIdentification + "ERR\r\n";
+    EXPECT_EQ(receive(line, refused.size()).bytes, refused);
+    EXPECT_TRUE(sim.control("show").starts_with("qv418k-sim: config address=001 "));
+
+    send(line, "TARVEN#ST:007#");
+    EXPECT_EQ(receive(line, 4).bytes, "OK\r\n");
+    EXPECT_TRUE(sim.control("show").starts_with("qv418k-sim: config address=007 "));
+    close(line);
+}
+
 TEST(SimOverPty, DropTakesTheDeviceAwayAndOffersANewOne)
 {
     TempDir dir;

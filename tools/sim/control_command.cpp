@@ -2,6 +2,7 @@
 
 #include "fixed_decimal.h"
 
+#include <utility>
 #include <vector>
 
 namespace qvsim {
@@ -63,6 +64,8 @@ ParsedControl parseFlag(std::string_view name)
         plan.badIndex = true;
     } else if (name == "long") {
         plan.longAnswer = true;
+    } else if (name == "refuse") {
+        plan.refuseWrite = true;
     } else {
         return ControlError{"unknown command '" + std::string(name) + "'"};
     }
@@ -143,6 +146,16 @@ void addFaults(FaultPlan& pending, const FaultPlan& more)
     pending.badIndex |= more.badIndex;
     pending.longAnswer |= more.longAnswer;
     pending.dropConnection |= more.dropConnection;
+    pending.refuseWrite |= more.refuseWrite;
+}
+
+FaultPlan takeFaultsFor(FaultPlan& pending, bool writeFrame)
+{
+    FaultPlan faults = std::exchange(pending, {});
+    if (!writeFrame) {
+        pending.refuseWrite = std::exchange(faults.refuseWrite, false);
+    }
+    return faults;
 }
 
 std::string describeFaults(const FaultPlan& faults)
@@ -160,6 +173,7 @@ std::string describeFaults(const FaultPlan& faults)
     add(faults.badIndex, "badindex");
     add(faults.longAnswer, "long");
     add(faults.dropConnection, "drop");
+    add(faults.refuseWrite, "refuse");
     return text;
 }
 

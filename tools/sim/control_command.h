@@ -13,7 +13,7 @@ struct ControlCommand
 {
     enum class Kind {
         Fault, // misbehave on the next answer (split, silence, garbage, nul, badindex, long, drop
-               // next)
+               // next) or refuse the next write (refuse)
         Drop,  // close the connection now
         Show,  // print the configuration
         ShowLine, // print the line settings
@@ -38,6 +38,10 @@ ParsedControl parseControlLine(std::string_view line);
 
 // Adds the faults asked for in `more` to those already pending.
 void addFaults(FaultPlan& pending, const FaultPlan& more);
+
+// Takes the faults for the answer to the next frame out of `pending`. A refusal is
+// kept pending until a write frame comes: queries before it are answered as usual.
+FaultPlan takeFaultsFor(FaultPlan& pending, bool writeFrame);
 
 // Names of the faults in the plan ("split 200 ms, nul"), for the log.
 std::string describeFaults(const FaultPlan& faults);

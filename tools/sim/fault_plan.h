@@ -12,7 +12,8 @@ namespace qvsim {
 
 // Misbehaviour asked for on the control channel, applied to one answer. Faults only
 // change what goes on the line: the instrument still acts on the frame (a write is
-// applied even when its acknowledgement is withheld).
+// applied even when its acknowledgement is withheld). The one exception is
+// refuseWrite, which waits for the next write frame and turns it down unapplied.
 struct FaultPlan
 {
     std::optional<int> splitMs;  // pause in the middle of the answer
@@ -22,6 +23,7 @@ struct FaultPlan
     bool badIndex = false;       // a letter in place of the baud-rate digit
     bool longAnswer = false;     // the answer preceded by filler past one receive block
     bool dropConnection = false; // the connection closed instead of answering
+    bool refuseWrite = false;    // the next write refused (ERR) and not applied
 
     bool operator==(const FaultPlan&) const = default;
 };

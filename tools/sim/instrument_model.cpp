@@ -47,7 +47,12 @@ Answer InstrumentModel::answer(const Frame& frame, double seconds)
     if (frame.family == Frame::Family::Query) {
         return answerQuery(frame.body, seconds);
     }
-    return composeText(applyWrite(m_config, frame.body) ? kAcknowledge : kRefusal);
+    return applyWrite(m_config, frame.body) ? composeText(kAcknowledge) : refusal();
+}
+
+Answer InstrumentModel::refusal()
+{
+    return composeText(kRefusal);
 }
 
 Answer InstrumentModel::answerQuery(std::string_view keyword, double seconds) const
@@ -61,7 +66,7 @@ Answer InstrumentModel::answerQuery(std::string_view keyword, double seconds) co
     if (keyword == kIdentifyKeyword) {
         return composeText(kIdentification);
     }
-    return composeText(kRefusal);
+    return refusal();
 }
 
 std::optional<std::string> InstrumentModel::set(std::string_view key, std::string_view value)

@@ -23,6 +23,9 @@ public:
     // applied and acknowledged; a refused one or an unknown query gets the refusal.
     Answer answer(const Frame& frame, double seconds);
 
+    // What a refused write or an unknown query gets; nothing changes.
+    static Answer refusal();
+
     const InstrumentConfig& config() const { return m_config; }
 
     // Sets a configuration value (keys of settings()) within what the answer can show,

@@ -84,6 +84,8 @@ they apply to the next answer only; several may be combined:
   badindex         a letter in place of the baud-rate digit (parameter answer)
   long             the answer preceded by 2500 bytes of filler
   drop next        close the connection instead of answering
+  refuse           refuse the next write frame ("ERR", nothing applied); queries
+                   before it are answered as usual
   drop             close the connection now (a pseudo-terminal is replaced by a
                    new one and its path printed again)
   show             print the configuration: "qv418k-sim: config key=value ..."

@@ -135,8 +135,9 @@ void Simulator::ignoreOnWrongLine(std::string& bytes)
 void Simulator::answerFrame(const Frame& frame, Clock::time_point now)
 {
     trace("frame " + quoted(frame.text()));
-    const Answer answer = m_model.answer(frame, secondsSinceStart(now));
-    const FaultPlan faults = takeFaults();
+    const FaultPlan faults = takeFaults(frame);
+    const Answer answer = faults.refuseWrite ? InstrumentModel::refusal()
+                                             : m_model.answer(frame, secondsSinceStart(now));
     const Transmission transmission = shapeAnswer(answer, faults, m_random);
     const std::string faultNote = faults == FaultPlan{} ? "" : " [" + describeFaults(faults) + "]";
     trace("answer " + abridged(transmission.bytes()) + faultNote);
@@ -213,9 +214,9 @@ void Simulator::pumpAnswers(Clock::time_point now)
     }
 }
 
-FaultPlan Simulator::takeFaults()
+FaultPlan Simulator::takeFaults(const Frame& frame)
 {
-    FaultPlan faults = std::exchange(m_nextFaults, {});
+    FaultPlan faults = takeFaultsFor(m_nextFaults, frame.family == Frame::Family::Write);
     if (!faults.splitMs) {
         faults.splitMs = m_options.splitMs;
     }

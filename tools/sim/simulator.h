@@ -40,7 +40,7 @@ private:
     void reply(const ControlLine& line, const std::string& text);
     void dropConnection();
     void pumpAnswers(Clock::time_point now);
-    FaultPlan takeFaults();
+    FaultPlan takeFaults(const Frame& frame);
     double secondsSinceStart(Clock::time_point now) const;
     void traceDiscarded();
     void trace(const std::string& text) const;

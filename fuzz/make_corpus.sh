@@ -88,3 +88,9 @@ seed $t refusal '\377\373\003\377\376\054'
 seed $t other_baud_rate '\377\375\054\377\372\054\145\000\001\302\000\377\360'
 seed $t subnegotiation_without_se '\377\372\054\153\000\377\373\003data'
 seed $t port_in_use '\377\375\054Port already in use\r\n'
+
+# --- Live readings: status answers whose values become CSV fields ---
+l=readings
+seed $l simulator_answer 'STC1:001A01:12.000A02:050.00A03:025.00\r\n'
+seed $l negative_readings 'STC1:247A01:04.000A02:-10.00A03:-00.50\r\n'
+seed $l delimiters_in_values 'STC1:0,1A01:1"2.00A02:a\r\nbcdA03:-07.25'

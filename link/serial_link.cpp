@@ -56,6 +56,7 @@ void SerialLink::close()
     m_activePort->close();
     m_activePort = nullptr;
     m_chunks->discard();
+    emit closed();
 }
 
 bool SerialLink::isOpen() const
@@ -65,7 +66,10 @@ bool SerialLink::isOpen() const
 
 bool SerialLink::send(const QByteArray& frame)
 {
-    return !frame.isEmpty() && isOpen() && m_activePort->write(frame);
+    if (frame.isEmpty() || !isOpen() || !m_activePort->write(frame))
+        return false;
+    emit frameSent(frame);
+    return true;
 }
 
 RequestCode SerialLink::requestCode() const

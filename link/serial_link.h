@@ -33,12 +33,13 @@ public:
     // close() or another open() abandons it without a signal.
     // Opening never touches the request, the reply or the timer.
     void open(const QString& portName);
-    // Closes the port; nothing happens when it is closed.
+    // Closes the port; nothing happens when it is closed. Emits closed() when a port
+    // (or a connect in progress) was given up.
     void close();
     bool isOpen() const; // PortOpen
 
     // Queues a frame on the open port. Returns false and sends nothing when the port
-    // is closed or the frame is empty.
+    // is closed or the frame is empty; a frame that is queued is reported by frameSent().
     bool send(const QByteArray& frame);
 
     RequestCode requestCode() const;
@@ -59,6 +60,10 @@ public:
 signals:
     void opened();
     void openFailed(const QString& message);
+    // The operator closed the port (not emitted when the device went away).
+    void closed();
+    // A frame was queued on the open port; its answer may follow.
+    void frameSent(const QByteArray& frame);
     // The device went away while open; the link is already closed when this is emitted.
     void connectionLost(const QString& message);
     // Bytes as they come from the port, before they are cut into chunks: for a caller

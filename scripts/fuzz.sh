@@ -11,6 +11,7 @@ seconds=${1:-60}
 targets=(reply_extraction int_conversion command_builder key_filter)
 targets+=(profile_loader) # profile files, on Qt Core
 targets+=(telnet_codec) # the link's Telnet / RFC 2217 codec
+targets+=(readings) # live readings from status answers, and their CSV rows
 
 bash scripts/install-deps.sh # clang and its libFuzzer runtime among the rest
 cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

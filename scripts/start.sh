@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Starts qv418k-config: installs what is missing, builds what is out of date, and, unless
-# the port of a real instrument is named, starts the simulated instrument beside it.
+# the port of a real instrument is named, starts the simulated instrument beside it. The
+# port is already in the COM Port box: press "Open".
 #
-#   bash scripts/start.sh                 # with the simulator; prints the name to type
+#   bash scripts/start.sh                 # with the simulator
 #   bash scripts/start.sh /dev/ttyUSB0    # with the instrument on that port, no simulator
 #   QV_XVFB=1 bash scripts/start.sh       # on a virtual display (no desktop needed)
 #
@@ -13,7 +14,7 @@ cd "$(dirname "$0")/.."
 
 usage()
 {
-    sed -n '2,10s/^# \{0,1\}//p' "$0"
+    sed -n '2,11s/^# \{0,1\}//p' "$0"
 }
 
 case "${1:-}" in
@@ -122,6 +123,7 @@ if [ -z "$port" ]; then
     fi
     port="$sim_link"
 fi
+# The program finds the name in its COM Port box already; it is printed as well.
 echo "Type $port into the COM Port box"
 
 # The program runs in a process group of its own (xvfb-run adds a server and a shell),
@@ -129,9 +131,9 @@ echo "Type $port into the COM Port box"
 # signal to the script stops the whole group at once instead of after the window closes.
 if [ -n "$use_xvfb" ]; then
     QT_QPA_PLATFORM=xcb setsid xvfb-run -a -s "-screen 0 1280x1024x24" \
-        "$build_dir/qv418k-config" &
+        "$build_dir/qv418k-config" "$port" &
 else
-    setsid "$build_dir/qv418k-config" &
+    setsid "$build_dir/qv418k-config" "$port" &
 fi
 app_pid=$!
 status=0

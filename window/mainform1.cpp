@@ -2,10 +2,12 @@
 
 #include "error_report.h"
 #include "field_filter.h"
+#include "form_extras.h"
 #include "group_box_style.h"
 #include "reply_dispatch.h"
 #include "ui_mainform1.h"
 
+#include <QContextMenuEvent>
 #include <QFont>
 #include <QGroupBox>
 #include <QLabel>
@@ -92,7 +94,8 @@ QString receiveViewText(const QByteArray& reply)
 
 } // namespace
 
-Tmainform1::Tmainform1(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<Ui::Tmainform1>())
+Tmainform1::Tmainform1(QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::Tmainform1>()), m_extras(new qv::FormExtras(*this))
 {
     Q_INIT_RESOURCE(mainform1);
     preferCompatibleFonts();
@@ -167,6 +170,18 @@ void Tmainform1::connectLink()
     connect(&m_link, &qv::SerialLink::connectionLost, this, &Tmainform1::linkLost);
     connect(&m_link, &qv::SerialLink::chunkReceived, this, &Tmainform1::Comm1ReceiveData);
     connect(&m_link, &qv::SerialLink::settleTimerExpired, this, &Tmainform1::Timer6Timer);
+}
+
+void Tmainform1::setPortName(const QString& name)
+{
+    m_ui->SPREALCOM->setEditText(name);
+}
+
+// Right-clicks on the form's background, a group box or a label come here; the edits
+// and lists keep their own menus.
+void Tmainform1::contextMenuEvent(QContextMenuEvent* event)
+{
+    m_extras->showContextMenu(event->globalPos());
 }
 
 // Open/Close: the caption turns to "Close" only once the port has really opened, so a
@@ -244,6 +259,25 @@ qv::FieldSnapshot Tmainform1::snapshotFields() const
     fields.edit1 = utf8(m_ui->Edit1->text());
     fields.edit2 = utf8(m_ui->Edit2->text());
     return fields;
+}
+
+void Tmainform1::setFields(const qv::FieldSnapshot& fields)
+{
+    const auto text = [](const std::string& value) { return QString::fromStdString(value); };
+    m_ui->Station->setText(text(fields.station));
+    selectItem(m_ui->MR485BT, fields.baudIndex);
+    selectItem(m_ui->MR485JN, fields.parityIndex);
+    selectItem(m_ui->ComboBox1, fields.outputVariableIndex);
+    m_ui->DAVL->setText(text(fields.davl));
+    m_ui->DAVH->setText(text(fields.davh));
+    m_ui->AD1H->setText(text(fields.ad1h));
+    m_ui->AD1L->setText(text(fields.ad1l));
+    m_ui->AD1LD->setText(text(fields.ad1ld));
+    m_ui->AD2H->setText(text(fields.ad2h));
+    m_ui->AD2L->setText(text(fields.ad2l));
+    m_ui->AD2LD->setText(text(fields.ad2ld));
+    m_ui->Edit1->setText(text(fields.edit1));
+    m_ui->Edit2->setText(text(fields.edit2));
 }
 
 void Tmainform1::Comm1ReceiveData()

@@ -10,6 +10,10 @@
 
 class QComboBox;
 
+namespace qv {
+class FormExtras;
+}
+
 namespace Ui {
 class Tmainform1;
 }
@@ -29,9 +33,21 @@ public:
     bool PortOpen() const;
     // The link the window drives, for tests that observe or steer it.
     qv::SerialLink& link() { return m_link; }
+    // The context menu, its shortcuts and the Live Readings window.
+    qv::FormExtras& extras() { return *m_extras; }
+
+    // Puts a port name into the COM Port box, as if typed (the port is not opened).
+    void setPortName(const QString& name);
+    // Runs the Real-Time Data command exactly as its button does.
+    void requestRealTimeData() { Button124Click(); }
+    // The 14 configuration fields, as a command would take them, and filled at once
+    // (a list index without an item leaves that list with no selection).
+    qv::FieldSnapshot fields() const { return snapshotFields(); }
+    void setFields(const qv::FieldSnapshot& fields);
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void FormCreate();
@@ -74,5 +90,6 @@ private:
 
     std::unique_ptr<Ui::Tmainform1> m_ui;
     qv::SerialLink m_link;
+    qv::FormExtras* m_extras;
     bool m_outerSizeFitted = false;
 };

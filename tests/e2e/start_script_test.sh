@@ -86,6 +86,12 @@ start_script()
 
 line_shown() { grep -q "into the COM Port box" "$work/out"; }
 
+# The program was started with the port name as its one argument (for its COM Port box).
+given_port()
+{
+    [ "$(tr '\0' '\n' <"/proc/$1/cmdline" | tail -n +2)" = "$2" ]
+}
+
 # Ends whatever a failed check left running, by the ids this test saw.
 cleanup()
 {
@@ -154,6 +160,7 @@ app="$(child_named qv418k-config)"
 note_processes
 check "the simulator runs" [ -n "$sim" ]
 check "the program runs" [ -n "$app" ]
+check "it is given the simulator's port" given_port "$app" "$link"
 check "its window is shown" wait_until 100 window_shown "$app"
 check "the name typed reaches the simulated instrument" instrument_answers
 kill -TERM "$app"
@@ -178,6 +185,7 @@ wait_until 100 child_named qv418k-config >/dev/null
 app="$(child_named qv418k-config)"
 note_processes
 check "the program runs" [ -n "$app" ]
+check "it is given the instrument's port" given_port "$app" /dev/ttyUSB7
 check "no simulator runs" not child_named qv418k-sim
 kill -TERM "$script_pid"
 check "the script ends" wait_until 100 gone "$script_pid"

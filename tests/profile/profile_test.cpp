@@ -287,7 +287,9 @@ TEST(ItemLists, AreTheWindowsComboBoxItems)
         if (!xml.isStartElement()) {
             continue;
         }
-        if (xml.name() == u"widget" && xml.attributes().value("class") == u"QComboBox") {
+        // Items belong to the widget that opens before them (a QComboBox, or a class
+        // derived from it such as the COM Port box).
+        if (xml.name() == u"widget") {
             combo = xml.attributes().value("name").toString();
         } else if (xml.name() == u"item") {
             xml.readNextStartElement(); // property

@@ -2,6 +2,7 @@
 #include "cli_options.h"
 #include "cli_output.h"
 #include "row_name.h"
+#include "simulator_settings.h"
 #include "write_job.h"
 
 #include <gtest/gtest.h>
@@ -15,21 +16,6 @@ using namespace std::chrono_literals;
 
 const QByteArray kParameters = "STQ:001\r\nMR485B:3,0\r\nDAV:0,04.00,20.00\r\nPA1:000\r\n"
                                "PA2:000\r\nAD01:100.0,000.0,004.0\r\nAD02:050.0,000.0,000.0\r\n";
-
-qv::ProfileSettings factorySettings()
-{
-    qv::ProfileSettings s;
-    s.address = "001";
-    s.output4mA = "04.00";
-    s.output20mA = "20.00";
-    s.ad1Urv = "100.0";
-    s.ad1Lrv = "000.0";
-    s.ad1Start = "004.0";
-    s.ad2Urv = "050.0";
-    s.ad2Lrv = "000.0";
-    s.ad2Start = "000.0";
-    return s;
-}
 
 // --- Options ---
 
@@ -138,8 +124,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Differences, IntegersCompareByValueAndTextsExactly)
 {
-    qv::ProfileSettings profile = factorySettings();
-    qv::ProfileSettings instrument = factorySettings();
+    qv::ProfileSettings profile = simulatorFactorySettings();
+    qv::ProfileSettings instrument = simulatorFactorySettings();
     profile.address = "1";
     profile.ad2FineTuning = "7";
     instrument.ad2FineTuning = "007";
@@ -175,7 +161,7 @@ TEST(PortsOutput, UnknownDetailsShowAsDashOrNull)
 TEST(Answers, ParameterAnswerGivesTheSettings)
 {
     QString problem;
-    EXPECT_EQ(settingsFromAnswer(kParameters, &problem), factorySettings());
+    EXPECT_EQ(settingsFromAnswer(kParameters, &problem), simulatorFactorySettings());
 }
 
 TEST(Answers, ParameterAnswerThatCannotGiveEverySetting)
@@ -205,7 +191,7 @@ TEST(Answers, StatusAnswerGivesTheReadings)
 
 TEST(WriteSteps, SevenFramesInTheWindowsOrderWithTheirKeys)
 {
-    qv::ProfileSettings s = factorySettings();
+    qv::ProfileSettings s = simulatorFactorySettings();
     s.baudRate = "19200";
     s.ad1FineTuning = "-5";
     const QList<WriteStep> steps = writeSteps(s, "p.json");
@@ -228,7 +214,7 @@ TEST(WriteSteps, SevenFramesInTheWindowsOrderWithTheirKeys)
 
 TEST(WriteSteps, NoFrameFromSettingsThatCannotBeSent)
 {
-    qv::ProfileSettings s = factorySettings();
+    qv::ProfileSettings s = simulatorFactorySettings();
     s.ad2Start = "";
     EXPECT_THROW(writeSteps(s, "p.json"), qv::ProfileError);
 }

@@ -2,6 +2,7 @@
 
 #include "item_lists.h"
 #include "row_name.h"
+#include "simulator_settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,22 +20,6 @@ namespace {
 using qv::Profile;
 using qv::ProfileError;
 using qv::ProfileSettings;
-
-// The simulator's factory configuration, as a read gives it.
-ProfileSettings readSettings()
-{
-    ProfileSettings s;
-    s.address = "001";
-    s.output4mA = "04.00";
-    s.output20mA = "20.00";
-    s.ad1Urv = "100.0";
-    s.ad1Lrv = "000.0";
-    s.ad1Start = "004.0";
-    s.ad2Urv = "050.0";
-    s.ad2Lrv = "000.0";
-    s.ad2Start = "000.0";
-    return s;
-}
 
 // A profile file as text, its settings object given as JSON members (one may be replaced).
 std::string profileJson(const std::string& settings, const std::string& header = {})
@@ -77,7 +62,7 @@ TEST(ProfileFile, RoundTripsEveryValueAndTheMetadata)
     profile.readAt = QDateTime::fromString("2026-12-11T15:20:04Z", Qt::ISODate);
     profile.readFrom = "socket://127.0.0.1:4001";
     profile.identification = "QV418K-TR SIM V1.0\r\n";
-    profile.settings = readSettings();
+    profile.settings = simulatorFactorySettings();
     profile.settings.baudRate = "19200";
     profile.settings.parity = "Even";
     profile.settings.outputVariable = "1 AD2";
@@ -90,13 +75,13 @@ TEST(ProfileFile, UnknownMetadataMayBeLeftOutOrNull)
     const Profile profile = parse(profileJson(settingsJson({}, {}), R"("read_from":null,)"));
     EXPECT_FALSE(profile.readAt.isValid());
     EXPECT_TRUE(profile.readFrom.isEmpty());
-    EXPECT_EQ(profile.settings, readSettings());
+    EXPECT_EQ(profile.settings, simulatorFactorySettings());
 }
 
 TEST(ProfileFile, SampleInTheDocumentationLoads)
 {
     const Profile profile = qv::loadProfile(QStringLiteral(QV_SAMPLE_PROFILE));
-    EXPECT_EQ(profile.settings, readSettings());
+    EXPECT_EQ(profile.settings, simulatorFactorySettings());
     EXPECT_EQ(profile.readFrom, "/dev/ttyUSB0");
 }
 
@@ -234,7 +219,7 @@ INSTANTIATE_TEST_SUITE_P(Kept, KeptValue,
 
 TEST(ProfileSettings, BecomeTheFieldsThatBuildTheWriteFrames)
 {
-    ProfileSettings s = readSettings();
+    ProfileSettings s = simulatorFactorySettings();
     s.baudRate = "19200";
     s.parity = "Odd";
     s.outputVariable = "1 AD2";
@@ -251,7 +236,7 @@ TEST(ProfileSettings, BecomeTheFieldsThatBuildTheWriteFrames)
 
 TEST(ProfileSettings, ComboBoxWithoutSelectionCannotBeHeld)
 {
-    qv::FieldSnapshot fields = qv::toFieldSnapshot(readSettings());
+    qv::FieldSnapshot fields = qv::toFieldSnapshot(simulatorFactorySettings());
     fields.baudIndex = -1;
     fields.parityIndex = 3;
     const ProfileSettings s = qv::fromFieldSnapshot(fields);
@@ -335,7 +320,7 @@ protected:
 TEST_F(ProfileOnDisk, SavedProfileLoadsBack)
 {
     Profile profile;
-    profile.settings = readSettings();
+    profile.settings = simulatorFactorySettings();
     qv::saveProfile(profile, path("unit.json"));
     EXPECT_EQ(qv::loadProfile(path("unit.json")), profile);
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"unit.json"});
@@ -345,7 +330,7 @@ TEST_F(ProfileOnDisk, ProfileThatCannotBeSentIsNotWrittenAndTheOldFileStays)
 {
     write(path("unit.json"), "old");
     Profile profile;
-    profile.settings = readSettings();
+    profile.settings = simulatorFactorySettings();
     profile.settings.ad1Urv = "1e3";
     EXPECT_THROW(qv::saveProfile(profile, path("unit.json")), ProfileError);
     EXPECT_EQ(contents(path("unit.json")), "old");
@@ -356,7 +341,7 @@ TEST_F(ProfileOnDisk, FailedWriteLeavesTheOldFile)
     // A target the temporary file cannot be renamed over: a directory of that name.
     ASSERT_TRUE(QDir(m_dir.path()).mkpath("taken.json/inner"));
     Profile profile;
-    profile.settings = readSettings();
+    profile.settings = simulatorFactorySettings();
     try {
         qv::saveProfile(profile, path("taken.json"));
         FAIL() << "saved over a directory";

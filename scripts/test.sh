@@ -6,4 +6,5 @@ bash scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j2
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build --output-on-failure
+# Two at a time: most tests spend their time waiting on timers, peers and pseudo-terminals.
+ctest --test-dir build -j2 --output-on-failure

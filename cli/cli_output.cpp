@@ -1,6 +1,7 @@
 #include "cli_output.h"
 
 #include "int_conversion.h"
+#include "readings_csv.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -8,23 +9,11 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 
 namespace qv::cli {
 
 namespace {
-
-QString csvField(const QString& value)
-{
-    const bool needsQuotes = std::any_of(value.begin(), value.end(), [](QChar c) {
-        return c == u',' || c == u'"' || c == u'\r' || c == u'\n';
-    });
-    if (!needsQuotes) {
-        return value;
-    }
-    QString quoted = value;
-    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
-}
 
 QString orDash(const QString& text)
 {
@@ -61,20 +50,19 @@ bool sameValue(const SettingField& field, const QString& a, const QString& b)
 
 } // namespace
 
+// The rows are the ones the window's Live Readings export writes, less the line end.
 QString csvHeader()
 {
-    return QStringLiteral("time,address,UTODV,AD01,AD02");
+    return QString::fromStdString(readingsCsvHeader()).chopped(1);
 }
 
 QString csvRow(const QDateTime& time, const Readings& readings)
 {
-    const QStringList fields = {time.toUTC().toString(Qt::ISODateWithMs), readings.address,
-                                readings.utodv, readings.ad01, readings.ad02};
-    QStringList out;
-    for (const QString& field : fields) {
-        out << csvField(field);
-    }
-    return out.join(u',');
+    const auto text = [](const QString& value) { return value.toLatin1().toStdString(); };
+    const Reading reading{
+        std::chrono::system_clock::time_point(std::chrono::milliseconds(time.toMSecsSinceEpoch())),
+        text(readings.address), text(readings.utodv), text(readings.ad01), text(readings.ad02)};
+    return QString::fromLatin1(readingsCsvRow(reading)).chopped(1);
 }
 
 QString portsTable(const QList<FoundPort>& ports)
